@@ -1,0 +1,23 @@
+// Code-page conversions (MultiByteToWideChar and back), through glibc's iconv.
+// The workstation's ANSI and OEM code pages are 1252 and 850 by default (an
+// Italian Windows); tests may set others.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vorn {
+
+unsigned GetACP();
+unsigned GetOEMCP();
+void SetCodePages(unsigned ansi, unsigned oem);
+
+constexpr unsigned CP_UTF8 = 65001;
+
+// Bytes in the given code page to UTF-8. Bytes that the code page does not
+// map become U+FFFD; never fails.
+std::string CodePageToUtf8(std::string_view bytes, unsigned codePage);
+// UTF-8 to the code page; characters it lacks become "?".
+std::string Utf8ToCodePage(std::string_view text, unsigned codePage);
+
+}  // namespace vorn

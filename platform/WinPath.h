@@ -1,0 +1,55 @@
+// Windows paths on a Unix host.
+//
+// Everything above the platform layer speaks Windows paths ("C:\VornZAV\",
+// backslashes, drive letters). This file is the one place where they become
+// host paths and back:
+//   - C: is the host folder named by VORN_DRIVE_C (default $HOME/.vorn/drive_c,
+//     created when first needed);
+//   - Z: is the host root, so /tmp/x is "Z:\tmp\x";
+//   - any other drive does not exist: mapping fails as for a missing path.
+// Names are found without regard to letter case, as Windows does: an existing
+// "zav.zip" answers for "ZAV.ZIP"; a name that does not exist yet keeps the
+// case it is given. Doubled separators count as one; "/" is taken as "\".
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace vorn {
+
+// The host folder that stands for drive C:, created when missing.
+std::filesystem::path DriveCRoot();
+
+// True for "X:..." with a drive letter, "\\server\share" or "\..." (rooted).
+bool IsAbsoluteWinPath(const std::string& path);
+
+// Makes a Windows path absolute against the current directory (see
+// GetCurrentDir) and normalises its separators and "." / ".." parts.
+// A path on an unknown drive stays as it is (it will not be found).
+std::string FullWinPath(const std::string& path);
+
+// Maps a Windows path to the host path it names. Every existing component is
+// matched without regard to letter case; missing ones keep the given case.
+// Returns nullopt for paths on drives that do not exist and for network paths.
+std::optional<std::filesystem::path> ToHostPath(const std::string& winPath);
+
+// Maps a host path back: inside the C: folder it reads "C:\...", elsewhere "Z:\...".
+std::string ToWinPath(const std::filesystem::path& hostPath);
+
+// Accepts either form, for tools that take a folder from the command line:
+// a path starting with "/" is a host path, anything else a Windows path.
+std::string WinPathFromUser(const std::string& text);
+
+// The process's current directory as a Windows path, without trailing backslash
+// (except for a drive root, "C:\").
+std::string GetCurrentDir();
+bool SetCurrentDir(const std::string& winPath);
+
+// Splits and joins, with "\" as the separator.
+std::string ExtractFilePath(const std::string& winPath);   // up to and including the last "\"
+std::string ExtractFileName(const std::string& winPath);   // after the last "\"
+std::string IncludeTrailingBackslash(const std::string& winPath);
+std::string ExcludeTrailingBackslash(const std::string& winPath);
+
+}  // namespace vorn
