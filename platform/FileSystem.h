@@ -26,13 +26,22 @@ constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 constexpr int ERROR_FILE_NOT_FOUND = 2;
 constexpr int ERROR_PATH_NOT_FOUND = 3;
 constexpr int ERROR_ACCESS_DENIED = 5;
+constexpr int ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr int ERROR_BAD_FORMAT = 11;
+constexpr int ERROR_NOT_SAME_DEVICE = 17;
 constexpr int ERROR_WRITE_FAULT = 29;
 constexpr int ERROR_READ_FAULT = 30;
+constexpr int ERROR_GEN_FAILURE = 31;
 constexpr int ERROR_SHARING_VIOLATION = 32;
 constexpr int ERROR_FILE_EXISTS = 80;
 constexpr int ERROR_INVALID_PARAMETER = 87;
 constexpr int ERROR_DISK_FULL = 112;
+constexpr int ERROR_INVALID_NAME = 123;
+constexpr int ERROR_NEGATIVE_SEEK = 131;
+constexpr int ERROR_DIR_NOT_EMPTY = 145;
 constexpr int ERROR_ALREADY_EXISTS = 183;
+constexpr int ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr int ERROR_DIRECTORY = 267;
 
 using FileTime = int64_t;
 
@@ -75,6 +84,8 @@ bool CopyFile(const std::string& from, const std::string& to, bool replace);
 
 // Information of a file or folder; false when it does not exist.
 bool GetFileInfo(const std::string& path, FileInfo& info);
+// The same for an open host descriptor (WinFile::Descriptor()); false when it is not open.
+bool GetFileInfoByDescriptor(int descriptor, FileInfo& info);
 // Sets the last-write time (the others stay); false on failure.
 bool SetFileLastWriteTime(const std::string& path, FileTime time);
 
@@ -97,5 +108,9 @@ bool DosDateTimeToFileTime(uint16_t dosDate, uint16_t dosTime, FileTime& result)
 // The last error of this thread (a Windows code above).
 int GetLastError();
 void SetLastError(int code);
+// The Windows code for a host errno value.
+int WinErrorFromErrno(int error);
+// The system's text for a Windows code, as Windows words it ("Access is denied.").
+std::string SysErrorMessage(int code);
 
 }  // namespace vorn
