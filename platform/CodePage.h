@@ -12,8 +12,12 @@ unsigned GetACP();
 unsigned GetOEMCP();
 void SetCodePages(unsigned ansi, unsigned oem);
 
+constexpr unsigned CP_ACP = 0;    // the ANSI code page set above
+constexpr unsigned CP_OEMCP = 1;  // the OEM code page set above
 constexpr unsigned CP_UTF8 = 65001;
 
+// Code pages are Windows numbers (1252, 850, 437, 28591, ...); one that iconv
+// does not know is read as Latin-1.
 // Bytes in the given code page to UTF-8. Bytes that the code page does not
 // map become U+FFFD; never fails.
 std::string CodePageToUtf8(std::string_view bytes, unsigned codePage);
