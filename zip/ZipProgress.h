@@ -48,4 +48,59 @@ class TZUProgressDetails {
 
 using TZUProgressEvent = std::function<void(void* Sender, TZUProgressDetails& Details)>;
 
+// How operations report progress (the body's reporting mode).
+enum TZipShowProgress { ZspNone = 0, ZspFull = 1, ZspExtra = 2 };
+
+// The progress object that operations update. Each update that reports an
+// event sets Order and calls the change hook, through which the component
+// dispatches it to OnProgress; the same object is passed for every event.
+class TZUProgress : public TZUProgressDetails {
+ public:
+  using ChangeHook = std::function<void(TZUProgress&)>;
+
+  int64_t BytesWritten() const override { return bytesWritten_; }
+  int64_t Delta() const override { return delta_; }
+  std::string ItemName() const override { return itemName_; }
+  int32_t ItemNumber() const override { return itemNumber_; }
+  int64_t ItemPosition() const override { return itemPosition_; }
+  int64_t ItemSize() const override { return itemSize_; }
+  TZUProgressType Order() const override { return order_; }
+  bool Stop() const override { return stop_; }
+  int64_t TotalCount() const override { return totalCount_; }
+  int64_t TotalPosition() const override { return totalPosition_; }
+  int64_t TotalSize() const override { return totalSize_; }
+  void SetStop(bool stop) override { stop_ = stop; }
+
+  bool InBatch() const { return inBatch_; }
+  void SetChangeHook(ChangeHook hook) { change_ = std::move(hook); }
+
+  void SetTotalCount(int64_t count);            // TotalFiles2Process
+  void SetTotalSize(int64_t size);              // TotalSize2Process
+  void NewItem(const std::string& name, int64_t size);  // NewFile (EndOfItem for a negative size)
+  void Advance(int64_t delta);                  // ProgressUpdate
+  void AdvanceXtra(int64_t delta);              // ExtraUpdate
+  void NewXtraItem(const std::string& label, int64_t size);  // NewExtra
+  void EndItem();                               // EndOfItem
+  void EndBatch();                              // EndOfBatch
+  void MoreWritten(int64_t count) { bytesWritten_ += count; }
+  void Written(int64_t count) { bytesWritten_ = count; }
+
+ private:
+  void Send(TZUProgressType order);
+
+  int64_t bytesWritten_ = 0;
+  int64_t delta_ = 0;
+  std::string itemName_;
+  int32_t itemNumber_ = 0;
+  int64_t itemPosition_ = 0;
+  int64_t itemSize_ = 0;
+  TZUProgressType order_ = NewFile;
+  bool stop_ = false;
+  int64_t totalCount_ = 0;
+  int64_t totalPosition_ = 0;
+  int64_t totalSize_ = 0;
+  bool inBatch_ = false;
+  ChangeHook change_;
+};
+
 }  // namespace vorn

@@ -1,0 +1,80 @@
+// vorn-unzip: the zip component from the command line, for support staff and
+// scripts.
+//
+//   vorn-unzip --list ARCHIVE
+//
+// Loads the archive's directory as the installation steps do and prints, one
+// line each (scripts parse this format; keep it stable):
+//   message <id> <text>        every message of the component, as it comes
+//   dialog <text>              every dialog the component shows
+//   entry <method> <compressed size> <uncompressed size> <crc32> <name>
+//                              every record, in directory order
+//   count <Count> <DirOnlyCnt>
+//   result <ErrCode> <ErrMessage>
+// The exit status is 0 when ErrCode is 0.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/WinPath.h"
+#include "zip/ZipUnpacker.h"
+
+namespace {
+
+using namespace vorn;
+
+// Dialogs become output lines; the error box is answered with OK, the
+// password box with the given password or Cancel.
+class LineDialogs : public IZipDialogPresenter {
+ public:
+  explicit LineDialogs(const std::string* password) : password_(password) {}
+  int Execute(const TZipDialogRequest& request, std::string& password) override {
+    std::printf("dialog %s\n", request.Text.c_str());
+    if (request.Kind == TZipDialogKind::Password) {
+      if (!password_) return ZdrCancel;
+      password = *password_;
+      return ZdrOK;
+    }
+    return request.DefaultResult;
+  }
+
+ private:
+  const std::string* password_;
+};
+
+int Usage() {
+  std::fprintf(stderr, "usage: vorn-unzip --list ARCHIVE\n");
+  return 2;
+}
+
+int List(const std::string& archive) {
+  LineDialogs dialogs(nullptr);
+  TZipUnpacker zip(nullptr, &dialogs);
+  zip.OnMessage = [](void*, int id, const std::string& text) { std::printf("message %d %s\n", id, text.c_str()); };
+  zip.SetZipFileName(WinPathFromUser(archive));
+
+  if (const TZUZipReader* reader = zip.Reader()) {
+    for (const TZUEntryReader& entry : reader->Entries()) {
+      std::printf("entry %u %" PRIu64 " %" PRIu64 " %08" PRIx32 " %s\n", static_cast<unsigned>(entry.ComprMethod),
+                  entry.ComprSize, entry.UncomprSize, entry.CRC32, zip.EntryName(entry).c_str());
+    }
+  }
+  std::printf("count %d %d\n", zip.Count(), zip.DirOnlyCnt());
+  std::printf("result %d %s\n", zip.ErrCode(), zip.ErrMessage().c_str());
+  return zip.ErrCode() == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Output goes to files and pipes in big blocks: a listing may have
+  // hundreds of thousands of lines.
+  static char outputBuffer[1 << 16];
+  std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 2 && args[0] == "--list") return List(args[1]);
+  return Usage();
+}
