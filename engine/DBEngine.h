@@ -58,6 +58,11 @@ class TDBEngine {
   void UnregisterOpenTable(const std::string& hostPath);
   bool IsTableOpen(const std::string& hostPath) const;
 
+  // How long a statement waits for a table that another program is
+  // changing before it fails with "table in use".
+  int BusyTimeoutMs() const { return busyTimeoutMs_; }
+  void SetBusyTimeoutMs(int milliseconds) { busyTimeoutMs_ = milliseconds; }
+
   // Used by TSession's constructor and destructor.
   void RegisterSession(TSession* session);
   void UnregisterSession(TSession* session);
@@ -73,6 +78,7 @@ class TDBEngine {
   std::vector<AliasChange> pendingChanges_;
   std::vector<TSession*> sessions_;
   std::map<std::string, int> openTables_;
+  int busyTimeoutMs_ = 2000;
   std::unique_ptr<TSession> defaultSession_;
 };
 

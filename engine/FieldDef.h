@@ -61,6 +61,11 @@ std::string TypeClause(TFieldType type, int size);
 // is out of range.
 std::optional<TFieldDef> ParseTypeClause(std::string_view clause);
 
+// Checks one field name: not empty, at most 128 bytes, no quote or control
+// characters, no blank at either end, none of SQLite's row-number names
+// ("rowid", "oid", "_rowid_"). Raises EDBEngineError.
+void CheckFieldName(const std::string& name);
+
 // Checks a field list for a table: at least one field, names not empty and
 // unique without regard to letter case, no quote or control characters,
 // valid type and size. Raises EDBEngineError naming the first fault.

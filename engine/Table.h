@@ -74,7 +74,7 @@ class TTable {
   void CreateTable(const TFieldDefs& fields);
 
  private:
-  std::string ResolveFileName();
+  TTableFile& OpenFile();
 
   TSession& session_;
   std::string databaseName_;
@@ -82,6 +82,7 @@ class TTable {
   TTableType tableType_ = ttDefault;
   std::string fileName_;
   std::unique_ptr<TTableFile> file_;
+  std::string openKey_;
   TFieldDefs fields_;
 };
 
