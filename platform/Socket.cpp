@@ -1,0 +1,342 @@
+// Windows Sockets over BSD sockets: error numbers and texts, name
+// resolution, and the blocking stream socket with poll-bounded waits.
+#include "platform/Socket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <utility>
+
+namespace vorn {
+
+namespace {
+
+struct ErrorEntry {
+  int Code;
+  const char* Text;
+};
+
+constexpr ErrorEntry kErrorTexts[] = {
+    {WSAEINTR, "Interrupted system call."},
+    {WSAEBADF, "Bad file number."},
+    {WSAEACCES, "Access denied."},
+    {WSAEFAULT, "Buffer fault."},
+    {WSAEINVAL, "Invalid argument."},
+    {WSAEMFILE, "Too many open files."},
+    {WSAEWOULDBLOCK, "Operation would block."},
+    {WSAEINPROGRESS, "Operation now in progress."},
+    {WSAEALREADY, "Operation already in progress."},
+    {WSAENOTSOCK, "Socket operation on non-socket."},
+    {WSAEDESTADDRREQ, "Destination address required."},
+    {WSAEMSGSIZE, "Message too long."},
+    {WSAEPROTOTYPE, "Protocol wrong type for socket."},
+    {WSAENOPROTOOPT, "Bad protocol option."},
+    {WSAEPROTONOSUPPORT, "Protocol not supported."},
+    {WSAESOCKTNOSUPPORT, "Socket type not supported."},
+    {WSAEOPNOTSUPP, "Operation not supported on socket."},
+    {WSAEPFNOSUPPORT, "Protocol family not supported."},
+    {WSAEAFNOSUPPORT, "Address family not supported by protocol family."},
+    {WSAEADDRINUSE, "Address already in use."},
+    {WSAEADDRNOTAVAIL, "Cannot assign requested address."},
+    {WSAENETDOWN, "Network is down."},
+    {WSAENETUNREACH, "Network is unreachable."},
+    {WSAENETRESET, "Net dropped connection or reset."},
+    {WSAECONNABORTED, "Software caused connection abort."},
+    {WSAECONNRESET, "Connection reset by peer."},
+    {WSAENOBUFS, "No buffer space available."},
+    {WSAEISCONN, "Socket is already connected."},
+    {WSAENOTCONN, "Socket is not connected."},
+    {WSAESHUTDOWN, "Cannot send or receive after socket is closed."},
+    {WSAETOOMANYREFS, "Too many references, cannot splice."},
+    {WSAETIMEDOUT, "Connection timed out."},
+    {WSAECONNREFUSED, "Connection refused."},
+    {WSAELOOP, "Too many levels of symbolic links."},
+    {WSAENAMETOOLONG, "File name too long."},
+    {WSAEHOSTDOWN, "Host is down."},
+    {WSAEHOSTUNREACH, "No route to host."},
+    {WSAENOTEMPTY, "Directory not empty"},
+    {WSAHOST_NOT_FOUND, "Host not found."},
+};
+
+[[noreturn]] void RaiseErrno() { throw SocketError(SocketErrorFromErrno(errno)); }
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until the deadline, for poll: -1 without a limit.
+int PollTimeout(bool limited, Clock::time_point deadline) {
+  if (!limited) return -1;
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Waits for the events; false when the time ran out. EINTR restarts the
+// wait with what is left of the time.
+bool WaitFor(int fd, short events, TimeoutMs timeout) {
+  bool limited = timeout > 0;
+  auto deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout : 0);
+  for (;;) {
+    pollfd p{fd, events, 0};
+    int r = ::poll(&p, 1, PollTimeout(limited, deadline));
+    if (r > 0) return true;
+    if (r == 0) return false;
+    if (errno != EINTR) RaiseErrno();
+  }
+}
+
+sockaddr_in ToSockaddr(uint32_t ip, uint16_t port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(ip);
+  a.sin_port = htons(port);
+  return a;
+}
+
+SocketAddress FromSockaddr(const sockaddr_in& a) { return SocketAddress{ntohl(a.sin_addr.s_addr), ntohs(a.sin_port)}; }
+
+}  // namespace
+
+std::string SocketErrorText(int code) {
+  for (const auto& e : kErrorTexts)
+    if (e.Code == code) return e.Text;
+  return {};
+}
+
+std::string SocketErrorMessage(int code) { return "Socket Error # " + std::to_string(code) + "\r\n" + SocketErrorText(code); }
+
+int SocketErrorFromErrno(int err) {
+  switch (err) {
+    case EINTR: return WSAEINTR;
+    case EBADF: return WSAEBADF;
+    case EACCES: case EPERM: return WSAEACCES;
+    case EFAULT: return WSAEFAULT;
+    case EINVAL: return WSAEINVAL;
+    case EMFILE: case ENFILE: return WSAEMFILE;
+    case EWOULDBLOCK: return WSAEWOULDBLOCK;
+    case EINPROGRESS: return WSAEINPROGRESS;
+    case EALREADY: return WSAEALREADY;
+    case ENOTSOCK: return WSAENOTSOCK;
+    case EDESTADDRREQ: return WSAEDESTADDRREQ;
+    case EMSGSIZE: return WSAEMSGSIZE;
+    case EPROTOTYPE: return WSAEPROTOTYPE;
+    case ENOPROTOOPT: return WSAENOPROTOOPT;
+    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
+    case ESOCKTNOSUPPORT: return WSAESOCKTNOSUPPORT;
+    case EOPNOTSUPP: return WSAEOPNOTSUPP;
+    case EPFNOSUPPORT: return WSAEPFNOSUPPORT;
+    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
+    case EADDRINUSE: return WSAEADDRINUSE;
+    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
+    case ENETDOWN: return WSAENETDOWN;
+    case ENETUNREACH: return WSAENETUNREACH;
+    case ENETRESET: return WSAENETRESET;
+    case ECONNABORTED: return WSAECONNABORTED;
+    case ECONNRESET: return WSAECONNRESET;
+    case ENOBUFS: case ENOMEM: return WSAENOBUFS;
+    case EISCONN: return WSAEISCONN;
+    case ENOTCONN: return WSAENOTCONN;
+    case EPIPE: case ESHUTDOWN: return WSAESHUTDOWN;
+    case ETOOMANYREFS: return WSAETOOMANYREFS;
+    case ETIMEDOUT: return WSAETIMEDOUT;
+    case ECONNREFUSED: return WSAECONNREFUSED;
+    case ELOOP: return WSAELOOP;
+    case ENAMETOOLONG: return WSAENAMETOOLONG;
+    case EHOSTDOWN: return WSAEHOSTDOWN;
+    case EHOSTUNREACH: return WSAEHOSTUNREACH;
+    case ENOTEMPTY: return WSAENOTEMPTY;
+    default: return err;
+  }
+}
+
+std::string DottedQuad(uint32_t ip) {
+  return std::to_string(ip >> 24) + "." + std::to_string((ip >> 16) & 255) + "." + std::to_string((ip >> 8) & 255) +
+         "." + std::to_string(ip & 255);
+}
+
+std::string SocketAddress::IpText() const { return DottedQuad(Ip); }
+
+bool ParseDottedQuad(const std::string& text, uint32_t& ip) {
+  uint32_t result = 0;
+  size_t pos = 0;
+  for (int part = 0; part < 4; ++part) {
+    if (part > 0) {
+      if (pos >= text.size() || text[pos] != '.') return false;
+      ++pos;
+    }
+    size_t start = pos;
+    uint32_t value = 0;
+    // Three digits at most, so the value cannot overflow before the check.
+    while (pos < text.size() && pos - start < 3 && text[pos] >= '0' && text[pos] <= '9')
+      value = value * 10 + static_cast<uint32_t>(text[pos++] - '0');
+    if (pos == start || value > 255) return false;
+    result = (result << 8) | value;
+  }
+  if (pos != text.size()) return false;
+  ip = result;
+  return true;
+}
+
+uint32_t ResolveHost(const std::string& name) {
+  uint32_t ip = 0;
+  if (ParseDottedQuad(name, ip)) return ip;
+  if (name.size() == 9 && strncasecmp(name.c_str(), "localhost", 9) == 0) return 0x7F000001;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* list = nullptr;
+  if (name.empty() || ::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0 || list == nullptr)
+    throw SocketError(WSAHOST_NOT_FOUND);
+  ip = ntohl(reinterpret_cast<const sockaddr_in*>(list->ai_addr)->sin_addr.s_addr);
+  ::freeaddrinfo(list);
+  return ip;
+}
+
+Socket::~Socket() { Close(); }
+
+Socket::Socket(Socket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+Socket& Socket::operator=(Socket&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+Socket Socket::Create() {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+  if (fd < 0) RaiseErrno();
+  return Socket(fd);
+}
+
+void Socket::Close() {
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+}
+
+void Socket::Bind(uint32_t ip, uint16_t port) {
+  sockaddr_in a = ToSockaddr(ip, port);
+  if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) RaiseErrno();
+}
+
+void Socket::Connect(const SocketAddress& peer, TimeoutMs timeout) {
+  sockaddr_in a = ToSockaddr(peer.Ip, peer.Port);
+  int flags = ::fcntl(fd_, F_GETFL);
+  if (flags < 0) RaiseErrno();
+  if (timeout > 0 && ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK) != 0) RaiseErrno();
+  int result = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  int err = result == 0 ? 0 : errno;
+  if (err == EINTR || err == EINPROGRESS) {
+    // The connect goes on in the background (an interrupted blocking one
+    // too): wait for its outcome.
+    if (!WaitFor(fd_, POLLOUT, timeout)) {
+      err = ETIMEDOUT;
+    } else {
+      socklen_t len = sizeof err;
+      if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+    }
+  }
+  if (timeout > 0) ::fcntl(fd_, F_SETFL, flags);
+  if (err != 0) throw SocketError(SocketErrorFromErrno(err));
+}
+
+void Socket::Listen(int backlog) {
+  if (::listen(fd_, backlog) != 0) RaiseErrno();
+}
+
+Socket Socket::Accept(TimeoutMs timeout, SocketAddress& peer) {
+  if (!WaitFor(fd_, POLLIN, timeout)) return Socket();
+  for (;;) {
+    sockaddr_in a{};
+    socklen_t len = sizeof a;
+    int fd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&a), &len, SOCK_CLOEXEC);
+    if (fd >= 0) {
+      peer = FromSockaddr(a);
+      return Socket(fd);
+    }
+    // A connection that was reset while queued: it is gone, report "none".
+    if (errno == ECONNABORTED || errno == EAGAIN) return Socket();
+    if (errno != EINTR) RaiseErrno();
+  }
+}
+
+void Socket::SendAll(const void* data, size_t size) {
+  auto p = static_cast<const char*>(data);
+  while (size > 0) {
+    // MSG_NOSIGNAL: a closed peer is an error to report, not a signal.
+    ssize_t n = ::send(fd_, p, size, MSG_NOSIGNAL);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseErrno();
+    }
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
+int64_t Socket::ReceiveNow(void* buffer, size_t size) {
+  for (;;) {
+    ssize_t n = ::recv(fd_, buffer, size, MSG_DONTWAIT);
+    if (n >= 0) return n;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
+    if (errno != EINTR) RaiseErrno();
+  }
+}
+
+int64_t Socket::Receive(void* buffer, size_t size, TimeoutMs timeout) {
+  // Try first: when data is already there (the usual case during a bulk
+  // transfer) this saves a poll per block.
+  int64_t n = ReceiveNow(buffer, size);
+  if (n >= 0) return n;
+  bool limited = timeout > 0;
+  auto deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout : 0);
+  for (;;) {
+    int left = PollTimeout(limited, deadline);
+    if (limited && left == 0) return -1;
+    if (!WaitFor(fd_, POLLIN, limited ? left : 0)) return -1;
+    n = ReceiveNow(buffer, size);
+    if (n >= 0) return n;
+  }
+}
+
+bool Socket::WaitReadable(int32_t milliseconds) {
+  for (;;) {
+    pollfd p{fd_, POLLIN, 0};
+    int r = ::poll(&p, 1, milliseconds < 0 ? -1 : milliseconds);
+    if (r >= 0) return r > 0;
+    if (errno != EINTR) RaiseErrno();
+  }
+}
+
+void Socket::ShutdownSend() {
+  // A socket the peer has already reset cannot be shut down; closing follows anyway.
+  ::shutdown(fd_, SHUT_WR);
+}
+
+void Socket::SetNoDelay(bool noDelay) {
+  int value = noDelay ? 1 : 0;
+  if (::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) != 0) RaiseErrno();
+}
+
+SocketAddress Socket::LocalAddress() const {
+  sockaddr_in a{};
+  socklen_t len = sizeof a;
+  if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
+  return FromSockaddr(a);
+}
+
+SocketAddress Socket::PeerAddress() const {
+  sockaddr_in a{};
+  socklen_t len = sizeof a;
+  if (::getpeername(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
+  return FromSockaddr(a);
+}
+
+}  // namespace vorn
