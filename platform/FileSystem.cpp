@@ -157,10 +157,11 @@ std::optional<fs::path> CopyToTemporary(int source, const struct stat& sourceInf
       done += put;
     }
   }
+  // The marks first: a read-only mode would refuse them.
+  WriteMarks(nullptr, out, ReadMarks(nullptr, source) & kKeptMarks);
   fchmod(out, sourceInfo.st_mode & 07777);
   const timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
   futimens(out, times);
-  WriteMarks(nullptr, out, ReadMarks(nullptr, source) & kKeptMarks);
   if (close(closer.fd) != 0) {
     closer.fd = -1;
     return abandon(errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL : ERROR_WRITE_FAULT);
@@ -311,13 +312,20 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
   if (S_ISDIR(info.st_mode)) {
     marks |= attributes & FILE_ATTRIBUTE_READONLY;
   } else {
-    mode_t mode = info.st_mode & 07777;
+    const mode_t current = info.st_mode & 07777;
+    mode_t mode = current;
     if (attributes & FILE_ATTRIBUTE_READONLY) {
       mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
     } else if ((mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
       mode |= S_IWUSR;
     }
-    if (mode != (info.st_mode & 07777) && chmod(host->c_str(), mode) != 0) return FailErrno(errno, *host);
+    // The host lets only a writable file take extended attributes: the
+    // marks go on while the owner's write bit is set, then the final mode.
+    const mode_t writable = IsReadOnlyFile(info) ? current | S_IWUSR : current;
+    if (writable != current && chmod(host->c_str(), writable) != 0) return FailErrno(errno, *host);
+    WriteMarks(host->c_str(), -1, marks);
+    if (mode != writable && chmod(host->c_str(), mode) != 0) return FailErrno(errno, *host);
+    return true;
   }
   WriteMarks(host->c_str(), -1, marks);
   return true;

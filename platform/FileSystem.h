@@ -45,6 +45,8 @@ constexpr int ERROR_DIRECTORY = 267;
 
 using FileTime = int64_t;
 
+// For a change check compare everything but LastAccessTime, which reading moves.
+// Without a host birth time CreationTime is the last-write time.
 struct FileInfo {
   uint32_t Attributes = 0;
   FileTime CreationTime = 0;

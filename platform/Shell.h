@@ -14,9 +14,17 @@ namespace vorn {
 //     "*.*" matches every name, names without a dot too);
 //   - copy and move into an existing folder put the matches inside it;
 //     an existing target is replaced without a question;
+//   - a pattern that matches nothing is done at once (0, no message); a
+//     named file that is missing is an error;
+//   - a folder source goes with everything in it; copy and move create a
+//     missing target folder; delete removes read-only files too;
+//   - rename takes one source; a bare new name stays in the source's folder,
+//     and an existing name is not replaced;
 //   - returns -1 when source or target is blank (blanks only), 0 on success,
-//     a non-zero code otherwise. The shell's own error messages (a missing
-//     source, access denied) are shown through the presenter below.
+//     a non-zero code otherwise (a Windows error code or the shell's own,
+//     such as 0x71 for copying a file onto itself). The shell's own error
+//     messages (a missing source, access denied) are shown through the
+//     presenter below, once; the operation stops at the first error.
 int ShellFileOp(int owner, const std::string& source, const std::string& target,
                 const std::string& operation);
 
@@ -28,15 +36,20 @@ void SetShellMessagePresenter(ShellMessagePresenter presenter);
 // The user's temporary folder (TMPDIR or /tmp) as a Windows path ending in "\".
 std::string GetTempFolder();
 // The desktop folder of the user (the XDG user-dirs setting, else $HOME/Desktop),
-// without a trailing backslash.
+// without a trailing backslash. Created when missing, as Windows always has one.
 std::string GetDesktopFolder();
 // The folder of the running program, ending in "\".
 std::string GetProgramFolder();
 
 // Starts a file detached and returns at once, as ShellExecuteW with "open":
 // a value above 32 on success, else a Windows error code (2 file not found,
-// 5 access denied, ...). A file without execute permission is made
-// executable first (zip tools do not always keep the mode).
+// 3 working folder not found, 5 access denied, 11 not a program of this
+// host, 31 no program for a document). A program (a ".exe", ".com", ".bat",
+// ".cmd" or ".sh" name, a "#!" script, a host executable) without execute
+// permission is made executable first (zip tools do not always keep the
+// mode); parameters are split as a Windows program would split them; an
+// empty directory keeps the current folder. Other files open through
+// xdg-open.
 int ShellExecute(const std::string& file, const std::string& parameters = "",
                  const std::string& directory = "");
 

@@ -207,8 +207,9 @@ std::string FullWinPath(const std::string& path) {
   if (parsed.Root.size() >= 2 && parsed.Root[0] == '\\') {
     return Join(parsed);  // network path, already resolved
   }
-  const std::string current = GetCurrentDir();
-  const ParsedPath currentParsed = Parse(current);
+  // Only a path without a drive or without a root needs the current folder.
+  const bool needsCurrent = parsed.Root.empty() || !parsed.Rooted;
+  const ParsedPath currentParsed = needsCurrent ? Parse(GetCurrentDir()) : ParsedPath{};
   if (parsed.Root.empty()) {
     // "\x" is on the current drive; "x" is below the current folder.
     parsed.Root = currentParsed.Root;

@@ -25,8 +25,11 @@ std::filesystem::path DriveCRoot();
 bool IsAbsoluteWinPath(const std::string& path);
 
 // Makes a Windows path absolute against the current directory (see
-// GetCurrentDir) and normalises its separators and "." / ".." parts.
-// A path on an unknown drive stays as it is (it will not be found).
+// GetCurrentDir) and normalises its separators and "." / ".." parts; as on
+// Windows, trailing blanks and dots of the last name are dropped and a
+// trailing backslash is kept. "X:name" on a drive other than the current
+// one is taken against X:'s root. A path on an unknown drive stays as it is
+// (it will not be found). An empty path stays empty.
 std::string FullWinPath(const std::string& path);
 
 // Maps a Windows path to the host path it names. Every existing component is

@@ -101,6 +101,13 @@ TEST_F(FileSystemTest, HiddenSystemAndArchiveReadBack) {
   const uint32_t all = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
   ASSERT_TRUE(SetFileAttributes("C:\\f.txt", all));
   EXPECT_EQ(GetFileAttributes("C:\\f.txt"), all);
+  // Marks change on a file that stays read-only.
+  ASSERT_TRUE(SetFileAttributes("C:\\f.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_EQ(GetFileAttributes("C:\\f.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
+  EXPECT_TRUE(ReadOnly(Host("f.txt")));
+  // A copy keeps them.
+  ASSERT_TRUE(CopyFile("C:\\f.txt", "C:\\g.txt", false));
+  EXPECT_EQ(GetFileAttributes("C:\\g.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
   ASSERT_TRUE(SetFileAttributes("C:\\f.txt", FILE_ATTRIBUTE_ARCHIVE));
   EXPECT_EQ(GetFileAttributes("C:\\f.txt"), FILE_ATTRIBUTE_ARCHIVE);
   ASSERT_TRUE(SetFileAttributes("C:\\f.txt", 0));
