@@ -176,6 +176,9 @@ TEST_F(ReaderTest, RecordCountLargerThanTheFileIsAShortRead) {
   EXPECT_EQ(zip.ErrCode(), MsgInputSeek);
   tiny.RecordCountOverride = 65534;
   Load(tiny.Build());
+  EXPECT_EQ(zip.ErrCode(), MsgCentralSignature);  // the end record read as a central header
+  tiny.Comment = "short";
+  Load(tiny.Build());
   EXPECT_EQ(zip.ErrCode(), MsgCentralRead);
   EXPECT_TRUE(zip.Reader()->Entries().empty());
 }
