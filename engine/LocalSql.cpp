@@ -179,12 +179,8 @@ class Parser {
     size_t start = pos_;
     std::string word = Keyword();
     // "COLUMN" followed by a name is the keyword; "COLUMN" alone is a field.
-    if (word != keyword || AtEndOfStatement() || Peek() == ',' || !dbtext::IsBlank(text_[pos_])) {
-      pos_ = start;
-      return;
-    }
-    SkipBlanks();
-    if (AtEndOfStatement() || Peek() == ',') pos_ = start;
+    bool blankAfter = pos_ < text_.size() && dbtext::IsBlank(text_[pos_]);
+    if (word != keyword || !blankAfter || AtEndOfStatement() || Peek() == ',') pos_ = start;
   }
 
   void ExpectEnd() {

@@ -217,6 +217,15 @@ TTableFile::TTableFile(const std::filesystem::path& hostPath, const std::string&
   CheckHeader(hostPath);
   db_ = SqliteDb(hostPath.string(), fileName, writable, false, busyTimeoutMs);
   fields_ = ReadSchema();
+  // The page count SQLite works with (after any recovery), against the
+  // file's real length: pages cut off would read as nothing.
+  int64_t pageCount = db_.QueryInt("PRAGMA page_count");
+  int64_t pageSize = db_.QueryInt("PRAGMA page_size");
+  std::error_code ec;
+  uintmax_t size = std::filesystem::file_size(hostPath, ec);
+  if (!ec && static_cast<uintmax_t>(pageCount * pageSize) > size) {
+    throw EDBEngineError(fileName_ + " is damaged: the file is truncated");
+  }
 }
 
 void TTableFile::CheckHeader(const std::filesystem::path& hostPath) {
@@ -287,18 +296,6 @@ TFieldDefs TTableFile::ReadSchema() {
     CheckFieldDefs(fields);
   } catch (const EDBEngineError& e) {
     throw EDBEngineError(fileName_ + " is damaged: " + e.what());
-  }
-  // The page count that SQLite works with, against the file's real length.
-  int64_t pageCount = db_.QueryInt("PRAGMA page_count");
-  int64_t pageSize = db_.QueryInt("PRAGMA page_size");
-  std::error_code ec;
-  std::optional<std::filesystem::path> host;
-  const char* path = sqlite3_db_filename(db_.Handle(), "main");
-  if (path != nullptr && *path != '\0') {
-    uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && static_cast<uintmax_t>(pageCount * pageSize) > size) {
-      throw EDBEngineError(fileName_ + " is damaged: the file is truncated");
-    }
   }
   return fields;
 }
