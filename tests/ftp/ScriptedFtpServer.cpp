@@ -1,0 +1,253 @@
+// The scripted FTP server of the client's tests, on raw POSIX sockets so
+// that it shares no code with the client it checks.
+#include "tests/ftp/ScriptedFtpServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+namespace vorn::test {
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+struct ScriptStopped : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+bool PollIn(int fd, int milliseconds) {
+  pollfd p{fd, POLLIN, 0};
+  return ::poll(&p, 1, milliseconds) > 0;
+}
+
+sockaddr_in Address(uint32_t ip, uint16_t port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(ip);
+  a.sin_port = htons(port);
+  return a;
+}
+
+}  // namespace
+
+Fd::~Fd() { Close(); }
+Fd::Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+Fd& Fd::operator=(Fd&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+void Fd::Close() {
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+}
+
+FtpSession::FtpSession(ScriptedFtpServer& server, Fd control) : server_(server), control_(std::move(control)) {}
+
+void FtpSession::Send(const std::string& raw) {
+  size_t done = 0;
+  while (done < raw.size()) {
+    ssize_t n = ::send(control_.Get(), raw.data() + done, raw.size() - done, MSG_NOSIGNAL);
+    if (n <= 0) throw ScriptStopped("send on the control connection failed");
+    done += static_cast<size_t>(n);
+  }
+}
+
+void FtpSession::Reply(const std::string& line) { Send(line + "\r\n"); }
+
+std::string FtpSession::Read() {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+  for (;;) {
+    size_t lf = input_.find('\n');
+    if (lf != std::string::npos) {
+      std::string line = input_.substr(0, lf);
+      input_.erase(0, lf + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      server_.Record(line);
+      unsigned a, b, c, d, p1, p2, port;
+      if (std::sscanf(line.c_str(), "PORT %u,%u,%u,%u,%u,%u", &a, &b, &c, &d, &p1, &p2) == 6) {
+        dataIp_ = (a << 24) | (b << 16) | (c << 8) | d;
+        dataPort_ = static_cast<uint16_t>(p1 * 256 + p2);
+      } else if (std::sscanf(line.c_str(), "EPRT |1|%u.%u.%u.%u|%u|", &a, &b, &c, &d, &port) == 5) {
+        dataIp_ = (a << 24) | (b << 16) | (c << 8) | d;
+        dataPort_ = static_cast<uint16_t>(port);
+      }
+      return line;
+    }
+    if (server_.Stopping() || std::chrono::steady_clock::now() > deadline)
+      throw ScriptStopped("no command came");
+    if (!PollIn(control_.Get(), 50)) continue;
+    char buffer[4096];
+    ssize_t n = ::recv(control_.Get(), buffer, sizeof buffer, 0);
+    if (n <= 0) throw ScriptStopped("the client closed the control connection");
+    input_.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+std::string FtpSession::Answer(const std::string& reply) {
+  std::string command = Read();
+  size_t start = 0;
+  for (;;) {
+    size_t nl = reply.find('\n', start);
+    Reply(reply.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
+    if (nl == std::string::npos) break;
+    start = nl + 1;
+  }
+  return command;
+}
+
+void FtpSession::Sleep(int milliseconds) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!server_.Stopping() && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+void FtpSession::Close() { control_.Close(); }
+
+bool FtpSession::WaitClientClose(int milliseconds) { return WaitPeerClose(control_, milliseconds); }
+
+Fd FtpSession::ConnectBack(const std::string& from) {
+  Fd fd(::socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+  if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
+    throw ScriptStopped("cannot bind the data connection to " + from);
+  sockaddr_in peer = Address(dataIp_, dataPort_);
+  if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0)
+    throw ScriptStopped("cannot connect back to the client");
+  return fd;
+}
+
+void FtpSession::SendData(const Fd& data, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::send(data.Get(), bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (n <= 0) throw ScriptStopped("send on the data connection failed");
+    done += static_cast<size_t>(n);
+  }
+}
+
+bool FtpSession::WaitPeerClose(const Fd& fd, int milliseconds) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  char buffer[4096];
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (!PollIn(fd.Get(), 20)) continue;
+    ssize_t n = ::recv(fd.Get(), buffer, sizeof buffer, 0);
+    if (n <= 0) return true;
+  }
+  return false;
+}
+
+void FtpSession::ServeRetr(const std::string& content, const std::string& finalReply) {
+  Answer("150 Opening BINARY mode data connection");
+  {
+    Fd data = ConnectBack();
+    SendData(data, content);
+  }
+  Reply(finalReply);
+}
+
+void FtpSession::Login(const std::string& featReply) {
+  Reply("220 Scripted FTP server ready");
+  Answer("502 Command not implemented");  // HOST
+  Answer("331 Password required");        // USER
+  Answer("230 Logged in");                // PASS
+  Answer(featReply);                      // FEAT
+  Answer("200 Type set to A");            // TYPE A, after the login
+  Answer("215 UNIX Type: L8");            // SYST
+  Answer("200 Type set to A");            // TYPE A, end of Connect
+}
+
+void FtpSession::Drain() {
+  for (;;) {
+    std::string command = Read();
+    if (command == "QUIT") {
+      Reply("221 Goodbye");
+      control_.Close();
+      return;
+    }
+    Reply("500 Unexpected command");
+  }
+}
+
+ScriptedFtpServer::ScriptedFtpServer(Script script) {
+  listener_ = Fd(::socket(AF_INET, SOCK_STREAM, 0));
+  int one = 1;
+  ::setsockopt(listener_.Get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in a = Address(0x7F000001, 0);
+  if (::bind(listener_.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listener_.Get(), 4) != 0)
+    throw std::runtime_error("scripted server: cannot listen");
+  socklen_t len = sizeof a;
+  ::getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&a), &len);
+  port_ = ntohs(a.sin_port);
+  thread_ = std::thread([this, script = std::move(script)] { Run(script); });
+}
+
+ScriptedFtpServer::~ScriptedFtpServer() {
+  stopping_ = true;
+  Join();
+}
+
+void ScriptedFtpServer::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void ScriptedFtpServer::Run(Script script) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+  while (!PollIn(listener_.Get(), 50)) {
+    if (stopping_ || std::chrono::steady_clock::now() > deadline) {
+      Fail("no client connected");
+      return;
+    }
+  }
+  Fd control(::accept(listener_.Get(), nullptr, nullptr));
+  // Replies of several lines go out at once, not held back by Nagle.
+  int one = 1;
+  ::setsockopt(control.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  FtpSession session(*this, std::move(control));
+  try {
+    script(session);
+  } catch (const std::exception& e) {
+    Fail(e.what());
+    return;
+  }
+  if (!session.control_.Valid()) return;
+  try {
+    session.Drain();
+  } catch (const std::exception&) {
+    // The client closed or went quiet: the session is over.
+  }
+}
+
+void ScriptedFtpServer::Record(const std::string& command) {
+  std::lock_guard lock(mutex_);
+  commands_.push_back(command);
+}
+
+void ScriptedFtpServer::Fail(const std::string& why) {
+  std::lock_guard lock(mutex_);
+  failure_ = why;
+}
+
+std::vector<std::string> ScriptedFtpServer::Commands() const {
+  std::lock_guard lock(mutex_);
+  return commands_;
+}
+
+std::string ScriptedFtpServer::Failure() const {
+  std::lock_guard lock(mutex_);
+  return failure_;
+}
+
+}  // namespace vorn::test

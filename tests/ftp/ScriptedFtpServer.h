@@ -1,0 +1,117 @@
+// A scripted FTP server for the client's tests. It listens on a free
+// loopback port and runs one session on its own thread: the test's script
+// sends replies, reads (and so records) commands, connects back to the
+// address that the client announced for a data connection, stalls and
+// closes where the case needs it. When the script ends the server keeps
+// recording commands, answers "QUIT" with 221 and closes, and stops at the
+// client's close. Every wait is bounded, so a broken case fails instead of
+// hanging.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vorn::test {
+
+// A plain descriptor that closes itself.
+class Fd {
+ public:
+  Fd() = default;
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd();
+  Fd(Fd&& other) noexcept;
+  Fd& operator=(Fd&& other) noexcept;
+  int Get() const { return fd_; }
+  bool Valid() const { return fd_ >= 0; }
+  void Close();
+
+ private:
+  int fd_ = -1;
+};
+
+class ScriptedFtpServer;
+
+// What a script can do on the session.
+class FtpSession {
+ public:
+  FtpSession(ScriptedFtpServer& server, Fd control);
+
+  // Sends bytes exactly as given.
+  void Send(const std::string& raw);
+  // Sends a reply line; CR LF is added.
+  void Reply(const std::string& line);
+  // Reads the next command (without CR LF) and records it. Raises when the
+  // client closes or nothing comes within five seconds.
+  std::string Read();
+  // Reads one command and answers it with the reply line(s): lines are
+  // separated by "\n" and each sent with CR LF.
+  std::string Answer(const std::string& reply);
+  // Waits, giving up early when the server is being stopped.
+  void Sleep(int milliseconds);
+  // Closes the control connection.
+  void Close();
+  // True when the client closed the control connection within the time.
+  bool WaitClientClose(int milliseconds);
+
+  // Connects to the address of the last "EPRT" or "PORT" command, from the
+  // given local address.
+  Fd ConnectBack(const std::string& from = "127.0.0.1");
+  static void SendData(const Fd& data, const std::string& bytes);
+  // True when the peer closed the connection within the time.
+  static bool WaitPeerClose(const Fd& fd, int milliseconds);
+
+  // Serves a "RETR": answers 150, connects back, sends the bytes, closes the
+  // data connection and answers with the final reply.
+  void ServeRetr(const std::string& content, const std::string& finalReply = "226 Transfer complete");
+
+  // The standard login of the client with default settings: greeting, HOST
+  // (refused), USER, PASS, FEAT with the given reply, TYPE A, SYST, TYPE A.
+  void Login(const std::string& featReply = "211-Features:\n EPRT\n EPSV\n SIZE\n REST STREAM\n211 End");
+
+ private:
+  friend class ScriptedFtpServer;
+  void Drain();
+
+  ScriptedFtpServer& server_;
+  Fd control_;
+  std::string input_;
+  uint32_t dataIp_ = 0;
+  uint16_t dataPort_ = 0;
+};
+
+class ScriptedFtpServer {
+ public:
+  using Script = std::function<void(FtpSession&)>;
+  explicit ScriptedFtpServer(Script script);
+  ~ScriptedFtpServer();
+
+  uint16_t Port() const { return port_; }
+  // Waits until the session has ended (the client closed, or every wait
+  // ran out).
+  void Join();
+  std::vector<std::string> Commands() const;
+  // Why the script stopped early, or empty.
+  std::string Failure() const;
+  bool Stopping() const { return stopping_; }
+
+ private:
+  friend class FtpSession;
+  void Run(Script script);
+  void Record(const std::string& command);
+  void Fail(const std::string& why);
+
+  Fd listener_;
+  uint16_t port_ = 0;
+  std::atomic<bool> stopping_{false};
+  mutable std::mutex mutex_;
+  std::vector<std::string> commands_;
+  std::string failure_;
+  std::thread thread_;
+};
+
+}  // namespace vorn::test
