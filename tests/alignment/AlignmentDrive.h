@@ -71,9 +71,9 @@ class AlignmentDrive : public ::testing::Test {
 
   // The engine's configuration with the alias "ZAV" (when asked) on the
   // archive folder, which is created too.
-  void InstallEngine(bool withAlias = true) {
+  void InstallEngine(bool withAlias = true, const std::string& aliasPath = "C:\\VornZAV\\Archivi") {
     TConfigFile config = TConfigFile::Defaults();
-    if (withAlias) config.SetAlias({"ZAV", "C:\\VornZAV\\Archivi", "NATIVE"});
+    if (withAlias) config.SetAlias({"ZAV", aliasPath, "NATIVE"});
     fs::create_directories(Host("VornZAV/Archivi"));
     config.Save("C:\\DBE\\DBE.CFG");
   }
@@ -87,7 +87,7 @@ class AlignmentDrive : public ::testing::Test {
     principale = std::make_unique<TDatabase>(*sessionVORN);
     principale->SetDatabaseName("Calanco");
     sql = std::make_unique<TQuery>(*sessionVORN);
-    alignment = std::make_unique<ArchiveAlignment>(ui, *sessionVORN, *principale, *sql, ProgramDir);
+    alignment = std::make_unique<ArchiveAlignment>(ui, *sessionVORN, *principale, *sql, programDir);
   }
 
   void DropWindowObjects() {
@@ -169,6 +169,8 @@ class AlignmentDrive : public ::testing::Test {
   const std::string Stars67 = " " + std::string(67, '*');
   static constexpr const char* Success = " ALLINEAMENTO ARCHIVI ESEGUITO CORRETTAMENTE";
 
+  // The folder the window's alignment takes as the program's.
+  std::string programDir = ProgramDir;
   RecordingUserInterface ui;
   std::vector<std::string> shellMessages;
   std::unique_ptr<TDBEngine> engine;
