@@ -2,6 +2,8 @@
 // SetFilePointer services the zip component and the downloads use.
 // RAII: the handle is closed by the destructor. Failures raise FileError with
 // a Windows error code (FileSystem.h), except Read, which returns the count.
+// As on Windows, a read-only file cannot be opened for writing (not even by
+// the superuser); descriptors are not inherited by started programs.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +25,7 @@ class FileError : public std::runtime_error {
 };
 
 enum class FileOpen {
-  Read,           // existing file, reading; others may read, not write
+  Read,           // existing file, reading (sharing modes are not enforced on this host)
   ReadWrite,      // existing file, reading and writing
   CreateAlways,   // new empty file (an existing one is truncated), reading and writing
   CreateNew,      // new file; fails with ERROR_FILE_EXISTS when one exists
