@@ -1,0 +1,80 @@
+// The vorn-unzip tool's listing format, which support scripts parse.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/zip/ZipTestSupport.h"
+
+namespace vorn {
+namespace {
+
+struct ToolRun {
+  std::string Output;
+  int Status = -1;
+};
+
+ToolRun RunTool(const std::string& arguments) {
+  // The build folder, from the environment or else from this program's own
+  // place (build/tests/zip_tests).
+  const char* build = std::getenv("VORN_BUILD_DIR");
+  const std::string folder =
+      build ? std::string(build) : std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path().string();
+  const std::string tool = folder + "/tools/vorn-unzip";
+  ToolRun run;
+  if (!std::filesystem::exists(tool)) return run;
+  FILE* pipe = popen((tool + " " + arguments + " 2>&1").c_str(), "r");
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, n);
+  const int status = pclose(pipe);
+  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+class ToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (RunTool("").Status < 0) GTEST_SKIP() << "vorn-unzip is not built";
+  }
+  ziptest::TempFolder temp;
+};
+
+TEST_F(ToolTest, ListsEveryRecordThenCountAndResult) {
+  ziptest::ZipBuilder b;
+  b.Entries = {ziptest::Entry("dir/"), ziptest::Entry("dir/a.txt", "hello"),
+               ziptest::Entry("b.txt", std::string(1000, 'b'), true)};
+  temp.Write("t.zip", b.Build());
+  const ToolRun run = RunTool("--list " + temp.Host("t.zip").string());
+  char crcA[16], crcB[16];
+  std::snprintf(crcA, sizeof crcA, "%08x", ziptest::Crc("hello"));
+  std::snprintf(crcB, sizeof crcB, "%08x", ziptest::Crc(std::string(1000, 'b')));
+  const std::string compressed = std::to_string(ziptest::RawDeflate(std::string(1000, 'b')).size());
+  EXPECT_EQ(run.Output, std::string("entry 0 0 0 00000000 dir\\\n") + "entry 0 5 5 " + crcA + " dir\\a.txt\n" +
+                            "entry 8 " + compressed + " 1000 " + crcB + " b.txt\n" +
+                            "count 2 1\nresult 0 Success\n");
+  EXPECT_EQ(run.Status, 0);
+}
+
+TEST_F(ToolTest, MessagesAndDialogsAreLines) {
+  ziptest::ZipBuilder b;
+  b.Entries = {ziptest::Entry("x.txt", "x")};
+  temp.Write("w.zip", b.Build() + "tail");
+  const ToolRun warned = RunTool("--list " + temp.Host("w.zip").string());
+  EXPECT_EQ(warned.Output.substr(0, warned.Output.find("entry")),
+            "dialog EOC comment length error\nmessage 159 EOC comment length error\n");
+  EXPECT_NE(warned.Output.find("\nresult 159 EOC comment length error\n"), std::string::npos);
+  EXPECT_EQ(warned.Status, 1);
+
+  const ToolRun missing = RunTool("--list " + temp.Host("none.zip").string());
+  EXPECT_EQ(missing.Output, "message 86 Input file does not exist\ncount 0 0\nresult 86 Input file does not exist\n");
+  EXPECT_EQ(missing.Status, 1);
+}
+
+TEST_F(ToolTest, BadArgumentsGiveUsage) {
+  EXPECT_EQ(RunTool("--bogus").Status, 2);
+}
+
+}  // namespace
+}  // namespace vorn
