@@ -399,7 +399,10 @@ int SpawnDetached(const std::vector<std::string>& arguments, const std::string& 
     setsid();
     const pid_t child = fork();
     if (child != 0) _exit(child < 0 ? 1 : 0);
-    const int null = open("/dev/null", O_RDWR);
+    // The program gets none of our files or sockets (those without
+    // close-on-exec would otherwise leak into it).
+    close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
     if (null >= 0) {
       dup2(null, 0);
       dup2(null, 1);

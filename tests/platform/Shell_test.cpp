@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -276,6 +277,16 @@ TEST_F(ShellExecuteTest, WorkingFolderIsHonoured) {
   EXPECT_GT(ShellExecute("C:\\bin\\tool.sh", "", "C:\\WORK"), 32);
   ASSERT_TRUE(WaitFor(Host("work/here.txt")));
   EXPECT_EQ(Read(Host("work/here.txt")), fs::canonical(Host("work")).string() + "\n");
+}
+
+TEST_F(ShellExecuteTest, OurOpenFilesAreNotInherited) {
+  Write(Host("fds.sh"), "#!/bin/sh\nls /proc/$$/fd > fds.tmp && mv fds.tmp fds.txt\n");
+  const int leaked = fcntl(0, F_DUPFD, 100);  // no close-on-exec
+  ASSERT_GE(leaked, 100);
+  EXPECT_GT(ShellExecute("C:\\fds.sh", "", "C:\\"), 32);
+  close(leaked);
+  ASSERT_TRUE(WaitFor(Host("fds.txt")));
+  EXPECT_EQ(Read(Host("fds.txt")).find(std::to_string(leaked) + "\n"), std::string::npos);
 }
 
 TEST_F(ShellExecuteTest, FailuresGiveWindowsCodes) {
