@@ -17,6 +17,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <vector>
 
@@ -56,14 +57,24 @@ fs::path AbsoluteHost(const fs::path& path) {
   return (base / path).lexically_normal();
 }
 
-// The C: folder as configured, without creating it.
+// The C: folder as configured, without creating it. A relative setting is
+// taken against the folder current when it is first seen, so that a later
+// change of the current folder does not move the drive.
 fs::path DriveCSetting() {
   const char* setting = std::getenv("VORN_DRIVE_C");
-  fs::path root = (setting && *setting) ? fs::path(setting) : fs::path(HomeFolder()) / ".vorn" / "drive_c";
-  root = AbsoluteHost(root);
-  // lexically_normal keeps a trailing separator as an empty last element.
-  if (root.has_relative_path() && root.filename().empty()) root = root.parent_path();
-  return root;
+  const std::string text = (setting && *setting) ? setting : (fs::path(HomeFolder()) / ".vorn" / "drive_c").string();
+  static std::mutex cacheMutex;
+  static std::string cachedText;
+  static fs::path cachedRoot;
+  std::lock_guard lock(cacheMutex);
+  if (text != cachedText || cachedRoot.empty()) {
+    fs::path root = AbsoluteHost(text);
+    // lexically_normal keeps a trailing separator as an empty last element.
+    if (root.has_relative_path() && root.filename().empty()) root = root.parent_path();
+    cachedText = text;
+    cachedRoot = root;
+  }
+  return cachedRoot;
 }
 
 // Splits text at separators into parts, dropping empty ones (doubled separators).

@@ -61,6 +61,16 @@ TEST_F(WinPathTest, DriveCIsCreatedWhenMissing) {
   EXPECT_TRUE(fs::is_directory(fresh));
 }
 
+TEST_F(WinPathTest, RelativeDriveSettingStaysPut) {
+  fs::create_directories(base_ / "rel" / "drive" / "sub");
+  fs::current_path(base_ / "rel");
+  setenv("VORN_DRIVE_C", "drive", 1);
+  EXPECT_EQ(DriveCRoot(), base_ / "rel" / "drive");
+  ASSERT_TRUE(SetCurrentDir("C:\\sub"));
+  EXPECT_EQ(DriveCRoot(), base_ / "rel" / "drive");
+  EXPECT_EQ(GetCurrentDir(), "C:\\sub");
+}
+
 TEST_F(WinPathTest, ExistingNamesAreFoundInAnyLetterCase) {
   Write(Host("VornZAV/Archivi/zav.zip"), "z");
   EXPECT_EQ(ToHostPath("C:\\VORNZAV\\ARCHIVI\\ZAV.ZIP"), Host("VornZAV/Archivi/zav.zip"));
