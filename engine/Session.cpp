@@ -148,8 +148,9 @@ std::string TSession::DatabaseDirectory(const std::string& databaseName) {
     return database->Directory();
   }
   if (dbtext::Trim(databaseName).empty()) throw EDatabaseError("No database name given");
-  if (IsAlias(databaseName)) return AliasPath(databaseName);
+  // A folder needs no configuration, so tools work before the engine is installed.
   if (LooksLikeFolder(databaseName)) return IncludeTrailingBackslash(FullWinPath(databaseName));
+  if (IsAlias(databaseName)) return AliasPath(databaseName);
   throw EDatabaseError("Unknown database or alias: " + databaseName);
 }
 

@@ -69,12 +69,12 @@ int64_t TTable::RecordCount() { return OpenFile().RecordCount(); }
 
 std::vector<TRecord> TTable::ReadRecords() { return OpenFile().ReadRecords(); }
 
-void TTable::AppendRecord(const TRecord& values) {
+void TTable::AppendRecords(const std::vector<TRecord>& records) {
   OpenFile();
   // The reading connection cannot write; a short-lived writing one does.
   TTablePath path = ResolveTablePath(session_, databaseName_, tableName_);
   TTableFile writer(path.HostPath, path.FileName, true, session_.Engine().BusyTimeoutMs());
-  writer.AppendRecord(values);
+  writer.AppendRecords(records);
 }
 
 void TTable::CreateTable(const TFieldDefs& fields) {

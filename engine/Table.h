@@ -67,7 +67,9 @@ class TTable {
   // Appends one record in one transaction; an empty AutoInc value is
   // numbered after the highest one. Raises EDBEngineError for a value that
   // does not fit its field or a wrong number of values.
-  void AppendRecord(const TRecord& values);
+  void AppendRecord(const TRecord& values) { AppendRecords({values}); }
+  // All or none, in one transaction.
+  void AppendRecords(const std::vector<TRecord>& records);
 
   // Makes a new empty table file with these fields (table closed). Raises
   // EDBEngineError when the file exists or the fields are not valid.

@@ -340,41 +340,45 @@ std::vector<TRecord> TTableFile::ReadRecords() {
   return records;
 }
 
-void TTableFile::AppendRecord(const TRecord& values) {
-  if (values.size() != fields_.size()) {
-    throw EDBEngineError("Table " + ExtractName(fileName_) + " has " + std::to_string(fields_.size()) +
-                         " fields, the record " + std::to_string(values.size()) + " values");
-  }
+void TTableFile::AppendRecords(const std::vector<TRecord>& records) {
   std::string names;
   std::string marks;
   for (const TFieldDef& field : fields_) {
     names += (names.empty() ? "" : ", ") + QuoteIdentifier(field.FieldName);
     marks += marks.empty() ? "?" : ", ?";
   }
+  const std::string table = QuoteIdentifier(kTableName);
   try {
     db_.Exec("BEGIN IMMEDIATE");
-    SqliteStatement insert = db_.Prepare(std::string("INSERT INTO ") + QuoteIdentifier(kTableName) + " (" + names +
-                                         ") VALUES (" + marks + ")");
-    for (size_t i = 0; i < fields_.size(); ++i) {
-      const TFieldDef& field = fields_[i];
-      std::optional<std::string> value = values[i];
-      if (field.DataType == ftAutoInc) {
-        std::string column = QuoteIdentifier(field.FieldName);
-        if (!value || value->empty()) {
-          int64_t next = db_.QueryInt("SELECT coalesce(max(" + column + "), 0) + 1 FROM " + QuoteIdentifier(kTableName));
-          value = std::to_string(next);
-        } else if (std::optional<int64_t> number = ParseInteger(*value)) {
-          SqliteStatement same = db_.Prepare("SELECT count(*) FROM " + QuoteIdentifier(kTableName) + " WHERE " + column +
-                                             " = ?");
-          sqlite3_bind_int64(same.Handle(), 1, *number);
-          if (same.Step() && same.ColumnInt(0) > 0) {
-            throw EDBEngineError("Field " + field.FieldName + ": the number " + *value + " is already used");
+    SqliteStatement insert = db_.Prepare("INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")");
+    size_t number = 0;
+    for (const TRecord& values : records) {
+      ++number;
+      if (values.size() != fields_.size()) {
+        throw EDBEngineError("Table " + ExtractName(fileName_) + " has " + std::to_string(fields_.size()) +
+                             " fields, record " + std::to_string(number) + " " + std::to_string(values.size()) +
+                             " values");
+      }
+      insert.Reset();
+      for (size_t i = 0; i < fields_.size(); ++i) {
+        const TFieldDef& field = fields_[i];
+        std::optional<std::string> value = values[i];
+        if (field.DataType == ftAutoInc) {
+          std::string column = QuoteIdentifier(field.FieldName);
+          if (!value || value->empty()) {
+            value = std::to_string(db_.QueryInt("SELECT coalesce(max(" + column + "), 0) + 1 FROM " + table));
+          } else if (std::optional<int64_t> given = ParseInteger(*value)) {
+            SqliteStatement same = db_.Prepare("SELECT count(*) FROM " + table + " WHERE " + column + " = ?");
+            sqlite3_bind_int64(same.Handle(), 1, *given);
+            if (same.Step() && same.ColumnInt(0) > 0) {
+              throw EDBEngineError("Field " + field.FieldName + ": the number " + *value + " is already used");
+            }
           }
         }
+        BindValue(field, value, insert, static_cast<int>(i + 1));
       }
-      BindValue(field, value, insert, static_cast<int>(i + 1));
+      insert.Step();
     }
-    insert.Step();
     db_.Exec("COMMIT");
   } catch (...) {
     db_.RollbackQuietly();

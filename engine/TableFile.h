@@ -54,7 +54,9 @@ class TTableFile {
 
   int64_t RecordCount();
   std::vector<TRecord> ReadRecords();
-  void AppendRecord(const TRecord& values);
+  void AppendRecord(const TRecord& values) { AppendRecords({values}); }
+  // All records or none, in one transaction.
+  void AppendRecords(const std::vector<TRecord>& records);
 
   // Applies the items in order as one change: every row stays, kept fields
   // keep their values, dropped ones lose theirs, added ones start empty
