@@ -1,0 +1,145 @@
+// Shared by the front end's tests: the one QApplication of a test program, a
+// private C: drive and temporary folder per test, and an answerer for the
+// modal boxes and dialogs the code under test opens (offscreen nobody else
+// would press OK, and the test would hang).
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace vorn::test {
+
+// Created on first use, not at start-up, so that listing the tests needs no screen.
+inline QApplication& TestApplication() {
+  static int argc = 1;
+  static char name[] = "app_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* application = [] {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    auto* app = new QApplication(argc, argv);
+    InitialiseApplication();
+    return app;
+  }();
+  return *application;
+}
+
+// Base of the fixtures that make widgets: the application exists before any
+// member of the fixture is built.
+class QtTest : public ::testing::Test {
+ protected:
+  QtTest() { TestApplication(); }
+};
+
+// The build folder: VORN_BUILD_DIR, else the parent of the test program's folder.
+inline QString BuildFolder() {
+  const QString named = qEnvironmentVariable("VORN_BUILD_DIR");
+  return named.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/..") : named;
+}
+
+// A fresh folder tree for drive C:, the temporary folder and the home folder,
+// removed at the end of the test.
+class TempDrive {
+ public:
+  TempDrive() {
+    for (const char* name : Variables) {
+      const char* value = std::getenv(name);
+      saved_.emplace_back(value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    std::string pattern = (std::filesystem::temp_directory_path() / "vorn_app_test_XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    root_ = pattern;
+    std::filesystem::create_directories(root_ / "c");
+    std::filesystem::create_directories(root_ / "tmp");
+    std::filesystem::create_directories(root_ / "home");
+    setenv("VORN_DRIVE_C", (root_ / "c").c_str(), 1);
+    setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
+    setenv("HOME", (root_ / "home").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (root_ / "tmp").c_str(), 1);
+  }
+  ~TempDrive() {
+    for (size_t i = 0; i < std::size(Variables); ++i) {
+      if (saved_[i]) {
+        setenv(Variables[i], saved_[i]->c_str(), 1);
+      } else {
+        unsetenv(Variables[i]);
+      }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  TempDrive(const TempDrive&) = delete;
+  TempDrive& operator=(const TempDrive&) = delete;
+
+  std::filesystem::path C() const { return root_ / "c"; }
+  std::filesystem::path Tmp() const { return root_ / "tmp"; }
+
+ private:
+  static constexpr const char* Variables[] = {"VORN_DRIVE_C", "TMPDIR", "HOME", "XDG_RUNTIME_DIR"};
+  std::filesystem::path root_;
+  std::vector<std::optional<std::string>> saved_;
+};
+
+struct ShownBox {
+  QString Caption;
+  QString Text;
+  QMessageBox::Icon Icon;
+};
+
+// Watches for modal widgets while alive. Message boxes are recorded and
+// answered with OK; any other modal widget (a dialog) is passed to the
+// dialog action, once per time it is shown.
+class ModalAnswerer {
+ public:
+  using DialogAction = std::function<void(QWidget* dialog)>;
+
+  explicit ModalAnswerer(DialogAction onDialog = nullptr) : onDialog_(std::move(onDialog)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start(5);
+  }
+
+  const std::vector<ShownBox>& Boxes() const { return boxes_; }
+  int DialogsAnswered() const { return dialogs_; }
+
+ private:
+  void Poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible()) {
+      answered_ = nullptr;
+      return;
+    }
+    if (modal == answered_) return;
+    answered_ = modal;
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      boxes_.push_back({box->windowTitle(), box->text(), box->icon()});
+      box->button(QMessageBox::Ok)->click();
+    } else if (onDialog_) {
+      ++dialogs_;
+      onDialog_(modal);
+    }
+  }
+
+  DialogAction onDialog_;
+  QTimer timer_;
+  QPointer<QWidget> answered_;
+  std::vector<ShownBox> boxes_;
+  int dialogs_ = 0;
+};
+
+}  // namespace vorn::test
