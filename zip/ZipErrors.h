@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <source_location>
 #include <stdexcept>
 #include <string>
 
@@ -34,9 +33,8 @@ constexpr int MakeExtCode(int id, int unit, int location) {
   return -((unit & 63) * 16777216 + (location & 0xFFF) * 4096 + (id & 511));
 }
 
-inline int ZipErrCode(int id, int unit, std::source_location where = std::source_location::current()) {
-  return MakeExtCode(id, unit, static_cast<int>(where.line()));
-}
+// The default location is the caller's source line (GCC and clang builtin).
+inline int ZipErrCode(int id, int unit, int line = __builtin_LINE()) { return MakeExtCode(id, unit, line); }
 
 // Base of the component's exceptions: a message and an extended code.
 class EZUException : public std::runtime_error {
