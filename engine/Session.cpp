@@ -47,6 +47,7 @@ void TSession::GetConfigParams(const std::string& path, const std::string& secti
   TConfigFile& config = engine_.Config();
   std::string node = path;
   if (!section.empty()) node = IncludeTrailingBackslash(node) + section;
+  while (node.size() > 1 && node.back() == '\\') node.pop_back();
   list.clear();
   for (const TAliasDef& alias : sessionAliases_) {
     if (dbtext::SameName(node, AliasNode(alias.Name))) {

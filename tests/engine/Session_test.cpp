@@ -46,6 +46,8 @@ TEST_F(SessionTest, ConfigParamsOfNodes) {
   EXPECT_EQ(list, std::vector<std::string>{"LOCAL SHARE=FALSE"});
   Session().GetConfigParams("\\DATABASES\\ZAV", "DB INFO", list);
   EXPECT_EQ(list, (std::vector<std::string>{"TYPE=STANDARD", "PATH=C:\\VornZAV\\Archivi", "DEFAULT DRIVER=NATIVE"}));
+  Session().GetConfigParams("\\system\\init\\", "", list);
+  EXPECT_EQ(list, std::vector<std::string>{"LOCAL SHARE=FALSE"});
   EXPECT_THROW(Session().GetConfigParams("\\NOWHERE", "", list), EDatabaseError);
   // A file without the node still answers for it, with no values.
   Write(Host("DBE/DBE.CFG"), "; empty\r\n");
