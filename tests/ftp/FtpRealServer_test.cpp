@@ -26,8 +26,6 @@ class FtpRealServer : public TempDriveTest {
  protected:
   void SetUp() override {
     TempDriveTest::SetUp();
-    const char* source = std::getenv("VORN_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
     std::filesystem::create_directories(Host("served/Area_Download"));
     content_ = Pattern(300000);  // not a whole number of blocks
     WriteFile(Host("served/Area_Download/ZAV.ZIP"), content_);
@@ -38,7 +36,7 @@ class FtpRealServer : public TempDriveTest {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::string script = std::string(source) + "/scripts/ftp-server.py";
+    std::string script = (SourceDir() / "scripts/ftp-server.py").string();
     std::string root = Host("served").string();
     std::vector<std::string> args{"/usr/bin/python3", script, "--root", root, "--port", "0"};
     std::vector<char*> argv;
@@ -110,9 +108,8 @@ std::string RunTool(const std::string& command, int& status) {
 }
 
 TEST_F(FtpRealServer, ToolPrintsEveryEventAsALine) {
-  const char* build = std::getenv("VORN_BUILD_DIR");
-  std::string tool = build ? std::string(build) + "/tools/vorn-ftpget" : "";
-  if (tool.empty() || !std::filesystem::exists(tool)) GTEST_SKIP() << "vorn-ftpget is not built";
+  std::string tool = (BuildDir() / "tools/vorn-ftpget").string();
+  if (!std::filesystem::exists(tool)) GTEST_SKIP() << "vorn-ftpget is not built";
   std::string base = tool + " 127.0.0.1 " + std::to_string(port_) + " zavupdate tovari ";
   int status = -1;
   std::string out = RunTool(base + "/Area_Download/ZAV.ZIP " + Host("got.zip").string() + " --read-timeout 3000", status);

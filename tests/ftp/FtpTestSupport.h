@@ -39,6 +39,19 @@ struct EventLog {
   std::vector<std::string> Take() { return std::exchange(Lines, {}); }
 };
 
+// The source tree: VORN_SOURCE_DIR, or else found from this file's own path.
+inline std::filesystem::path SourceDir() {
+  if (const char* dir = std::getenv("VORN_SOURCE_DIR")) return dir;
+  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+}
+
+// The build tree: VORN_BUILD_DIR, or else the parent of the test program's folder.
+inline std::filesystem::path BuildDir() {
+  if (const char* dir = std::getenv("VORN_BUILD_DIR")) return dir;
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).parent_path().parent_path();
+}
+
 inline void SetUpClient(TFtpClient& client, uint16_t port) {
   client.Host = "127.0.0.1";
   client.Port = port;

@@ -8,13 +8,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/ftp/FtpTestSupport.h"
+
 namespace vorn {
 namespace {
 
 TEST(OneTimePassword, RfcTestVectors) {
-  const char* source = std::getenv("VORN_SOURCE_DIR");
-  ASSERT_NE(source, nullptr);
-  std::ifstream file(std::string(source) + "/tests/ftp/data/otp-test-vectors.tsv");
+  std::ifstream file(test::SourceDir() / "tests/ftp/data/otp-test-vectors.tsv");
   ASSERT_TRUE(file.good());
   std::string line;
   int checked = 0;
