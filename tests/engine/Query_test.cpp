@@ -221,6 +221,48 @@ TEST_F(QueryTest, DamagedTablesAreReportedAndLeftAlone) {
   ExpectRefused("OTHER", "ALTER TABLE \"OTHER.db\" ADD X Date", "OTHER.db is not a table file of this engine");
 }
 
+TEST_F(QueryTest, RandomDamageIsReportedOrHarmlessNeverACrash) {
+  MakeTable("GOOD", {{"Id", ftAutoInc, 0}, {"Nome", ftString, 60}, {"Nota", ftMemo, 0}}, {});
+  {
+    TTable table(Session());
+    table.SetDatabaseName("ZAV");
+    table.SetTableName("GOOD");
+    table.Open();
+    std::vector<TRecord> rows;
+    for (int i = 0; i < 60; ++i) rows.push_back({"", "nome " + std::to_string(i), std::string(i * 7, 'n')});
+    table.AppendRecords(rows);
+  }
+  const std::string good = Read(Archive("GOOD.db"));
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  for (int round = 0; round < 30; ++round) {
+    SCOPED_TRACE(round);
+    std::string damaged = good;
+    int flips = 1 + static_cast<int>(next() % 6);
+    for (int i = 0; i < flips; ++i) damaged[next() % damaged.size()] = static_cast<char>(next());
+    Write(Archive("HURT.db"), damaged);
+    try {
+      TTable table(Session());
+      table.SetDatabaseName("ZAV");
+      table.SetTableName("HURT");
+      table.Open();
+      table.ReadRecords();
+    } catch (const EDBEngineError& e) {
+      EXPECT_NE(std::string(e.what()).find("HURT.db"), std::string::npos) << e.what();
+    }
+    std::string before = Read(Archive("HURT.db"));
+    std::string message = ExecError("ALTER TABLE \"HURT.db\" DROP Nome, ADD Altro Date");
+    if (!message.empty()) {
+      EXPECT_NE(message.find("HURT.db"), std::string::npos) << message;
+      EXPECT_EQ(Read(Archive("HURT.db")), before);
+    }
+    EXPECT_FALSE(fs::exists(Archive("HURT.db-journal")));
+  }
+}
+
 TEST_F(QueryTest, StatementsRunOnNamedDatabasesFoldersAndCreateTables) {
   fs::create_directories(Host("Work"));
   TQuery query(Session());
