@@ -50,7 +50,7 @@ class TFtpClient {
   int32_t ReadTimeout = 60000;     // milliseconds; zero or less waits without limit
   int32_t ConnectTimeout = 0;      // 0: no limit of the client's own
   TFtpProxySettings ProxySettings;
-  bool Passive = false;            // only active data connections are made
+  bool Passive = false;            // true: the client connects to the server ("EPSV", "PASV")
   bool UseExtensionDataPort = false;
   int32_t ListenTimeout = 10000;   // milliseconds; zero or less waits without limit
   int32_t TransferTimeout = 0;     // milliseconds; 0 waits without limit
@@ -131,6 +131,7 @@ class TFtpClient {
   Socket OpenListener();
   void AnnouncePort(const Socket& listener);
   Socket AcceptDataConnection(Socket& listener);
+  Socket OpenPassiveConnection();
   void ReadData(Socket& data, TFtpStream& dest);
 
   std::unique_ptr<TFtpControlChannel> channel_;

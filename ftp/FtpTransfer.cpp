@@ -2,6 +2,7 @@
 // connection: the client listens, announces its address with "EPRT" or
 // "PORT", and the server connects back to it.
 #include <chrono>
+#include <cstdio>
 #include <exception>
 #include <utility>
 #include <vector>
@@ -83,11 +84,15 @@ void TFtpClient::Retrieve(const std::string& command, TFtpStream& dest, bool res
   Socket data;
   dataConnectionOpen_ = true;
   try {
-    listener = OpenListener();
-    AnnouncePort(listener);
+    if (Passive) {
+      data = OpenPassiveConnection();
+    } else {
+      listener = OpenListener();
+      AnnouncePort(listener);
+    }
     if (restart) SendCmd("REST " + std::to_string(dest.Position()), {350});
     SendCmd(command, {125, 150, 154});
-    data = AcceptDataConnection(listener);
+    if (!Passive) data = AcceptDataConnection(listener);
     ReadData(data, dest);
   } catch (...) {
     failure = std::current_exception();
@@ -162,6 +167,58 @@ void TFtpClient::AnnouncePort(const Socket& listener) {
               std::to_string((ip >> 8) & 255) + "," + std::to_string(ip & 255) + "," +
               std::to_string(local.Port >> 8) + "," + std::to_string(local.Port & 255),
           {200});
+}
+
+// Passive mode, for callers that cannot be reached by the server: "EPSV"
+// (falling back on "PASV" as "EPRT" falls back on "PORT"), then the client
+// connects. It connects to the address of the control connection whatever
+// address a "PASV" reply names: a server behind a translating router names
+// one it cannot be reached at, and a hostile one could point elsewhere.
+Socket TFtpClient::OpenPassiveConnection() {
+  uint16_t port = 0;
+  bool found = false;
+  if (usingExtDataPort_) {
+    if (SendCmd("EPSV", {}) == 229) {
+      // "Entering Extended Passive Mode (|||6446|)": the port between the
+      // third and fourth delimiter.
+      std::string text = LastCmdResult.TextWithLineBreaks();
+      size_t open = text.find('(');
+      if (open != std::string::npos && open + 4 < text.size()) {
+        char d = text[open + 1];
+        size_t digits = open + 4;
+        if (text[open + 2] == d && text[open + 3] == d) {
+          size_t end = text.find(d, digits);
+          int64_t value = 0;
+          if (end != std::string::npos && ParseInt64(text.substr(digits, end - digits), value) && value > 0 &&
+              value <= 65535) {
+            port = static_cast<uint16_t>(value);
+            found = true;
+          }
+        }
+      }
+      if (!found) throw EFtpReplyRFCError(LastCmdResult.NumericCode, LastCmdResult.TextWithLineBreaks());
+    } else {
+      usingExtDataPort_ = false;
+    }
+  }
+  if (!found) {
+    SendCmd("PASV", {227});
+    std::string text = LastCmdResult.TextWithLineBreaks();
+    size_t start = text.find_first_of("0123456789");
+    unsigned h1, h2, h3, h4, p1, p2;
+    if (start == std::string::npos ||
+        std::sscanf(text.c_str() + start, "%u,%u,%u,%u,%u,%u", &h1, &h2, &h3, &h4, &p1, &p2) != 6 || p1 > 255 ||
+        p2 > 255 || (p1 | p2) == 0)
+      throw EFtpReplyRFCError(LastCmdResult.NumericCode, LastCmdResult.TextWithLineBreaks());
+    port = static_cast<uint16_t>(p1 * 256 + p2);
+  }
+  try {
+    Socket data = Socket::Create();
+    data.Connect(SocketAddress{channel_->PeerAddress().Ip, port}, ConnectTimeout);
+    return data;
+  } catch (const SocketError& e) {
+    RaiseFtpSocketError(e);
+  }
 }
 
 // Only the server we are logged in to may connect: anyone else could slip

@@ -1,6 +1,7 @@
 // Downloads from a real FTP server: Debian's pyftpdlib, started on a free
 // loopback port by scripts/ftp-server.py and stopped after each test. Active
-// mode with "EPRT" and with "PORT"; the files must arrive byte for byte. The
+// mode with "EPRT" and with "PORT" (and passive mode, which the system does
+// not use); the files must arrive byte for byte. The
 // vorn-ftpget tool is checked against the same server for its output format.
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -70,12 +71,13 @@ class FtpRealServer : public TempDriveTest {
     TempDriveTest::TearDown();
   }
 
-  void Download(bool extended) {
+  void Download(bool extended, bool passive = false) {
     TFtpClient client;
     EventLog events;
     events.Attach(client);
     SetUpClient(client, port_);
     client.UseExtensionDataPort = extended;
+    client.Passive = passive;
     client.Connect();
     EXPECT_EQ(client.UsingExtDataPort(), extended);
     std::string local = ToWinPath(Host("ZAV.ZIP"));
@@ -95,6 +97,12 @@ class FtpRealServer : public TempDriveTest {
 TEST_F(FtpRealServer, ActiveModeWithEprt) { Download(true); }
 
 TEST_F(FtpRealServer, ActiveModeWithPort) { Download(false); }
+
+TEST_F(FtpRealServer, PassiveModeWithEpsvAndWithPasv) {
+  Download(true, true);
+  std::filesystem::remove(Host("ZAV.ZIP"));
+  Download(false, true);
+}
 
 // Runs the tool and returns its output; status receives the exit status.
 std::string RunTool(const std::string& command, int& status) {

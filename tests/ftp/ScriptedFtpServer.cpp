@@ -160,7 +160,7 @@ void FtpSession::ServeRetr(const std::string& content, const std::string& finalR
 
 void FtpSession::Login(const std::string& featReply) {
   Reply("220 Scripted FTP server ready");
-  Answer("502 Command not implemented");  // HOST
+  Answer("500 Unknown command");          // HOST
   Answer("331 Password required");        // USER
   Answer("230 Logged in");                // PASS
   Answer(featReply);                      // FEAT
