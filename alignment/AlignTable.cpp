@@ -38,12 +38,9 @@ std::optional<std::string> ArchiveAlignment::AlignTable(const std::string& line)
   const std::string tableFileName = tableName + ".db";
   currentName_ = tableFileName;
   // The field lookup goes through the engine's default session, not ours.
-  TSession& defaultSession = sessionVORN_.Engine().DefaultSession();
+  TableFieldFinder finder(sessionVORN_.Engine().DefaultSession(), ModuleAlias, tableFileName);
   return BuildAlterStatement(tableFileName, templateTable_->Fields(), archiveTable_->Fields(),
-                             [&](const std::string& fieldName) {
-                               return FindTableField(defaultSession, ModuleAlias, tableFileName, fieldName)
-                                   .has_value();
-                             });
+                             [&](const std::string& fieldName) { return finder.Find(fieldName).has_value(); });
 }
 
 }  // namespace vorn

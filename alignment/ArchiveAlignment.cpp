@@ -8,6 +8,7 @@
 #include "engine/Session.h"
 #include "engine/Table.h"
 #include "platform/FileSystem.h"
+#include "platform/Shell.h"
 #include "platform/WinPath.h"
 
 namespace vorn {
@@ -19,6 +20,10 @@ ArchiveAlignment::ArchiveAlignment(IUserInterface& ui, TSession& sessionVORN, TD
       principale_(principale),
       sql_(sql),
       programDir_(IncludeTrailingBackslash(programDir)) {}
+
+ArchiveAlignment::ArchiveAlignment(IUserInterface& ui, TSession& sessionVORN, TDatabase& principale,
+                                   TQuery& sql)
+    : ArchiveAlignment(ui, sessionVORN, principale, sql, GetProgramFolder()) {}
 
 ArchiveAlignment::~ArchiveAlignment() = default;
 

@@ -42,9 +42,10 @@ class ArchiveAlignment {
   static constexpr const char* TemplateAlias = "NuoviArchiviZAV";
   static constexpr const char* ListFileName = "ListaFileDB.txt";
 
-  // programDir: the folder of the running program, where the templates
-  // ("ArchiviVuoti"), "ArchiviLocale" and the list file lie; normally
-  // GetProgramFolder(). A trailing backslash is added when missing.
+  // programDir: the folder where the templates ("ArchiviVuoti"),
+  // "ArchiviLocale" and the list file lie, beside the running program
+  // (GetProgramFolder()) unless given. A trailing backslash is added when missing.
+  ArchiveAlignment(IUserInterface& ui, TSession& sessionVORN, TDatabase& principale, TQuery& sql);
   ArchiveAlignment(IUserInterface& ui, TSession& sessionVORN, TDatabase& principale, TQuery& sql,
                    std::string programDir);
   ~ArchiveAlignment();

@@ -80,9 +80,9 @@ std::string FieldTypeClause(TFieldType type, int size) {
   }
 }
 
-std::optional<TFieldDef> FindTableField(TSession& session, const std::string& databaseName,
-                                        const std::string& tableFileName,
-                                        const std::string& fieldName) {
+namespace {
+
+TFieldDefs ReadTableFields(TSession& session, const std::string& databaseName, const std::string& tableFileName) {
   TTable table(session);
   table.SetDatabaseName(databaseName);
   // The file name less its ".db" ending.
@@ -90,15 +90,32 @@ std::optional<TFieldDef> FindTableField(TSession& session, const std::string& da
                                                : std::string());
   table.SetTableType(ttDefault);
   table.Open();
-  std::optional<TFieldDef> found;
-  for (const TFieldDef& field : table.Fields()) {
-    if (field.FieldName == fieldName) {
-      found = field;
-      break;
-    }
-  }
+  TFieldDefs fields = table.Fields();
   table.Close();
-  return found;
+  return fields;
+}
+
+std::optional<TFieldDef> FindExactName(const TFieldDefs& fields, const std::string& fieldName) {
+  for (const TFieldDef& field : fields) {
+    if (field.FieldName == fieldName) return field;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<TFieldDef> FindTableField(TSession& session, const std::string& databaseName,
+                                        const std::string& tableFileName,
+                                        const std::string& fieldName) {
+  return FindExactName(ReadTableFields(session, databaseName, tableFileName), fieldName);
+}
+
+TableFieldFinder::TableFieldFinder(TSession& session, std::string databaseName, std::string tableFileName)
+    : session_(session), databaseName_(std::move(databaseName)), tableFileName_(std::move(tableFileName)) {}
+
+std::optional<TFieldDef> TableFieldFinder::Find(const std::string& fieldName) {
+  if (!fields_) fields_ = ReadTableFields(session_, databaseName_, tableFileName_);
+  return FindExactName(*fields_, fieldName);
 }
 
 std::optional<std::string> BuildAlterStatement(const std::string& tableFileName,

@@ -33,6 +33,22 @@ std::optional<TFieldDef> FindTableField(TSession& session, const std::string& da
                                         const std::string& tableFileName,
                                         const std::string& fieldName);
 
+// FindTableField for several names of one table while its statement is
+// built: the table is opened, read and closed again at the first lookup
+// only, since nothing changes it in between.
+class TableFieldFinder {
+ public:
+  TableFieldFinder(TSession& session, std::string databaseName, std::string tableFileName);
+  // Raises EDatabaseError when the table cannot be opened.
+  std::optional<TFieldDef> Find(const std::string& fieldName);
+
+ private:
+  TSession& session_;
+  std::string databaseName_;
+  std::string tableFileName_;
+  std::optional<TFieldDefs> fields_;
+};
+
 // Whether the archive table holds a field of that exact name.
 using ArchiveFieldLookup = std::function<bool(const std::string& fieldName)>;
 

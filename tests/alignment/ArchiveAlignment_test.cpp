@@ -221,6 +221,28 @@ TEST_F(ArchiveAlignmentTest, DamagedTableEndsTheLoopWithOneReportLineAndComplete
   ExpectCompleted();
 }
 
+TEST_F(ArchiveAlignmentTest, FieldLookupErrorNamesTheTableFileAndEndsTheLoop) {
+  // "ZAV" known to the private session only: the lookup through the default
+  // session fails once the statement is being built.
+  DropWindowObjects();
+  InstallEngine(false);
+  MakeWindowObjects();
+  sessionVORN->AddStandardAlias("ZAV", "C:\\VornZAV\\Archivi", "NATIVE");
+  MakeTemplate("T1", {F("A", ftString, 10), F("B", ftFloat)});
+  MakeTemplate("T2", {F("A", ftString, 10), F("B", ftFloat)});
+  MakeArchive("T1", {F("X", ftString, 10)}, {{"x"}});
+  MakeArchive("T2", {F("A", ftString, 10)}, {{"a"}});
+
+  Run();
+
+  EXPECT_TRUE(statements.empty());
+  ASSERT_EQ(ui.log.size(), 3u);
+  const std::string prefix = " Si è verificato il seguente errore durante l' aggiornamento di T1.db\r\r";
+  EXPECT_EQ(ui.log[2].substr(0, prefix.size()), prefix);
+  EXPECT_EQ(ArchiveFields("T2"), (TFieldDefs{F("A", ftString, 10)}));
+  ExpectCompleted();
+}
+
 TEST_F(ArchiveAlignmentTest, TemplateAliasLeftBehindByAnEarlierRunIsReplaced) {
   fs::create_directories(Host("Altrove"));
   sessionVORN->AddStandardAlias(ArchiveAlignment::TemplateAlias, "C:\\Altrove", "NATIVE");

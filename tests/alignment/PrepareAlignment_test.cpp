@@ -94,6 +94,10 @@ TEST_F(PrepareAlignmentTest, ProgramFolderWithoutTrailingBackslashIsAccepted) {
   EXPECT_EQ(other.ProgramDir(), ProgramDir);
   EXPECT_EQ(other.TemplateDir(), TemplateDir);
   EXPECT_EQ(other.ListFilePath(), "C:\\Programma\\ListaFileDB.txt");
+  // Beside the running program unless told otherwise.
+  ArchiveAlignment beside(ui, *sessionVORN, *principale, *sql);
+  EXPECT_EQ(beside.ProgramDir(), GetProgramFolder());
+  EXPECT_EQ(beside.TemplateDir(), GetProgramFolder() + "ArchiviVuoti\\");
 }
 
 }  // namespace

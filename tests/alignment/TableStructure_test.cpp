@@ -104,5 +104,17 @@ TEST_F(FindTableFieldTest, MissingTableRaisesADatabaseError) {
   EXPECT_THROW(FindTableField(engine->DefaultSession(), "NESSUNO", "ANAG.db", "Id"), EDatabaseError);
 }
 
+TEST_F(FindTableFieldTest, FinderReadsTheTableOnceForAllItsLookups) {
+  MakeArchive("ANAG", {F("Id", ftAutoInc), F("Nome", ftString, 30)});
+  TableFieldFinder finder(engine->DefaultSession(), "ZAV", "ANAG.db");
+  EXPECT_EQ(finder.Find("Id"), F("Id", ftAutoInc));
+  fs::remove(ArchiveFile("ANAG.db"));
+  EXPECT_EQ(finder.Find("Nome"), F("Nome", ftString, 30));
+  EXPECT_EQ(finder.Find("nome"), std::nullopt);
+
+  TableFieldFinder missing(engine->DefaultSession(), "ZAV", "ANAG.db");
+  EXPECT_THROW(missing.Find("Id"), EDatabaseError);
+}
+
 }  // namespace
 }  // namespace vorn::test
