@@ -160,11 +160,16 @@ std::string TFtpControlChannel::ReadLn(TimeoutMs timeout, bool& timedOut) {
 
 TFtpReply TFtpControlChannel::ReadReply(TimeoutMs timeout) {
   std::vector<std::string> lines;
+  size_t total = 0;
   for (;;) {
     bool timedOut = false;
     std::string line = TrimControl(ReadLn(timeout, timedOut));
     if (timedOut) throw EFtpReadTimeout();
     if (line.empty()) continue;
+    // A reply whose end line never comes would grow without bound; no real
+    // reply (a feature list, a help text) comes near this.
+    total += line.size();
+    if (total > kMaxReplyLength) throw EFtpReadLnMaxLineLengthExceeded();
     lines.push_back(std::move(line));
     if (IsReplyEndLine(lines.back())) break;
   }

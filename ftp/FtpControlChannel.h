@@ -22,6 +22,7 @@ class TFtpControlChannel {
 
   static constexpr size_t kReceiveBufferSize = 32768;
   static constexpr size_t kMaxLineLength = 16384;
+  static constexpr size_t kMaxReplyLength = 4 << 20;
 
   TFtpControlChannel(TStatusEvent onStatus, WorkReport onWork);
 

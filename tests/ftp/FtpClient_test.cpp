@@ -428,6 +428,22 @@ TEST(FtpReplies, EndlessLineIsRefusedWithoutWaitingForItsEnd) {
   EXPECT_THROW(client.Connect(), EFtpReadLnMaxLineLengthExceeded);
 }
 
+TEST(FtpReplies, EndlessMultiLineReplyIsRefused) {
+  ScriptedFtpServer server([](FtpSession& s) {
+    std::string block;
+    for (int i = 0; i < 1000; ++i) block += "220-" + std::string(100, 'w') + "\r\n";
+    try {
+      for (;;) s.Send(block);
+    } catch (const std::exception&) {
+      // The client hung up, as it should.
+    }
+  });
+  TFtpClient client;
+  SetUpClient(client, server.Port());
+  EXPECT_THROW(client.Connect(), EFtpReadLnMaxLineLengthExceeded);
+  EXPECT_FALSE(client.Connected());
+}
+
 TEST(FtpReplies, SilentServerTimesOutAndStillGetsQuit) {
   ScriptedFtpServer server([](FtpSession& s) {
     s.Reply("220 Ready");
