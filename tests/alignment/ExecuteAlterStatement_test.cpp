@@ -36,12 +36,5 @@ TEST_F(ExecuteAlterStatementTest, RefusedStatementIsReportedAndChangesNothing) {
   EXPECT_EQ(ArchiveRows("ANAG"), (std::vector<TRecord>{{"1", "Rossi"}, {"2", "Bianchi"}}));
 }
 
-TEST_F(ExecuteAlterStatementTest, EmptyItemAndMissingTableAreFailuresToo) {
-  MakeArchive("ANAG", {F("Id", ftAutoInc)});
-  EXPECT_TRUE(ExecuteAlterStatement(*sql, "ALTER TABLE \"ANAG.db\" Drop Id, ").Failed);
-  EXPECT_TRUE(ExecuteAlterStatement(*sql, "ALTER TABLE \"MANCA.db\" ADD A Date").Failed);
-  EXPECT_EQ(ArchiveFields("ANAG"), (TFieldDefs{F("Id", ftAutoInc)}));
-}
-
 }  // namespace
 }  // namespace vorn::test

@@ -41,14 +41,6 @@ TEST_F(TableListTest, ListHasOneLinePerTableEndedByCrLfAndReplacesAnOldList) {
   EXPECT_EQ(Read(Host("Programma/ListaFileDB.txt")), "Anag.db\r\nReferti.db\r\nVORNY.db\r\n");
 }
 
-TEST_F(TableListTest, EmptyFolderGivesAnEmptyList) {
-  EXPECT_EQ(WriteTableList("C:\\Programma\\ListaFileDB.txt", TemplateDir), 0);
-  EXPECT_EQ(Read(Host("Programma/ListaFileDB.txt")), "");
-  TableListReader reader;
-  reader.Open("C:\\Programma\\ListaFileDB.txt");
-  EXPECT_TRUE(reader.Eof());
-}
-
 TEST_F(TableListTest, ListThatCannotBeCreatedRaisesAFileError) {
   fs::create_directories(Host("Programma/ListaFileDB.txt"));
   EXPECT_THROW(WriteTableList("C:\\Programma\\ListaFileDB.txt", TemplateDir), FileError);

@@ -76,12 +76,6 @@ TEST_F(BuildAlterStatementTest, TypeWithoutClauseLeavesAnEmptyItemForTheEngineTo
   EXPECT_EQ(Build({F("A", ftUnknown), F("B", ftDate)}, {F("Z", ftString, 5)}), "ALTER TABLE \"TAB.db\" , ADD B Date");
 }
 
-TEST_F(BuildAlterStatementTest, LookupErrorsPassOn) {
-  EXPECT_THROW(BuildAlterStatement("TAB.db", {F("A", ftDate)}, {F("B", ftDate)},
-                                   [](const std::string&) -> bool { throw EDBEngineError("table in use"); }),
-               EDBEngineError);
-}
-
 class FindTableFieldTest : public AlignmentDrive {};
 
 TEST_F(FindTableFieldTest, FindsTheFieldInItsExactCaseAndClosesTheTable) {
