@@ -2,6 +2,7 @@
 // scripts.
 //
 //   vorn-unzip --list ARCHIVE
+//   vorn-unzip ARCHIVE FOLDER [--password P] [--unattended]
 //
 // Loads the archive's directory as the installation steps do and prints, one
 // line each (scripts parse this format; keep it stable):
@@ -11,6 +12,12 @@
 //                              every record, in directory order
 //   count <Count> <DirOnlyCnt>
 //   result <ErrCode> <ErrMessage>
+// Extracting (FOLDER a Windows path, or a host path starting with "/") uses
+// the installation steps' options and prints, besides messages and dialogs:
+//   progress <Order> <ItemNumber> <ItemSize> <ItemPosition> <TotalCount> <TotalSize> <ItemName>
+//   skip <skip reason> <id> <name>
+//   result <ErrCode> <ErrMessage>
+//   success <SuccessCnt>
 // The exit status is 0 when ErrCode is 0.
 #include <cinttypes>
 #include <cstdio>
@@ -19,6 +26,7 @@
 #include <vector>
 
 #include "platform/WinPath.h"
+#include "zip/Extract.h"
 #include "zip/ZipUnpacker.h"
 
 namespace {
@@ -45,8 +53,31 @@ class LineDialogs : public IZipDialogPresenter {
 };
 
 int Usage() {
-  std::fprintf(stderr, "usage: vorn-unzip --list ARCHIVE\n");
+  std::fprintf(stderr,
+               "usage: vorn-unzip --list ARCHIVE\n"
+               "       vorn-unzip ARCHIVE FOLDER [--password P] [--unattended]\n");
   return 2;
+}
+
+int ExtractTo(const std::string& archive, const std::string& folder, const std::string* password, bool unattended) {
+  LineDialogs dialogs(password);
+  TZipUnpacker zip(nullptr, &dialogs);
+  zip.OnMessage = [](void*, int id, const std::string& text) { std::printf("message %d %s\n", id, text.c_str()); };
+  zip.OnProgress = [](void*, TZUProgressDetails& d) {
+    std::printf("progress %d %d %" PRId64 " %" PRId64 " %" PRId64 " %" PRId64 " %s\n", static_cast<int>(d.Order()),
+                d.ItemNumber(), d.ItemSize(), d.ItemPosition(), d.TotalCount(), d.TotalSize(), d.ItemName().c_str());
+  };
+  zip.OnSkipped = [](void*, const std::string& name, TZUSkipTypes reason, int& error) {
+    std::printf("skip %s %d %s\n", SkipTypeName(reason), ZipErrId(error), name.c_str());
+  };
+  zip.SetUnattended(unattended);
+  zip.SetZipFileName(WinPathFromUser(archive));
+  zip.SetExtrBaseDir(IncludeTrailingBackslash(WinPathFromUser(folder)));
+  zip.SetExtrOptions(ExtrDirNames | ExtrOverWrite | ExtrForceDirs);
+  zip.Extract();
+  std::printf("result %d %s\n", zip.ErrCode(), zip.ErrMessage().c_str());
+  std::printf("success %d\n", zip.SuccessCnt());
+  return zip.ErrCode() == 0 ? 0 : 1;
 }
 
 int List(const std::string& archive) {
@@ -76,5 +107,18 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 2 && args[0] == "--list") return List(args[1]);
-  return Usage();
+  if (args.size() < 2 || args[0].starts_with("--") || args[1].starts_with("--")) return Usage();
+  std::string password;
+  bool havePassword = false, unattended = false;
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--password" && i + 1 < args.size()) {
+      password = args[++i];
+      havePassword = true;
+    } else if (args[i] == "--unattended") {
+      unattended = true;
+    } else {
+      return Usage();
+    }
+  }
+  return ExtractTo(args[0], args[1], havePassword ? &password : nullptr, unattended);
 }

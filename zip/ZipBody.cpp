@@ -105,3 +105,18 @@ bool TZUBody::Skipping(const std::string& name, TZUSkipTypes reason, int code) {
 }
 
 }  // namespace vorn
+
+namespace vorn {
+
+const char* SkipTypeName(TZUSkipTypes type) {
+  static constexpr const char* kNames[] = {
+      "StNoSkip",      "StOnFreshen",  "StNoOverwrite",   "StFileExists",  "StBadPassword",   "StBadName",
+      "StCompressionUnknown", "StUnknownZipHost", "StZipFileFormatWrong", "StGeneralExtractError", "StUser",
+      "StCannotDo",    "StNotFound",   "StNoShare",       "StNoAccess",    "StNoOpen",        "StDupName",
+      "StReadError",   "StSizeChange", "StNothingToDo",   "StCRCError",    "StPathError",     "StWarning",
+  };
+  const auto index = static_cast<size_t>(type);
+  return index < std::size(kNames) ? kNames[index] : "StUnknown";
+}
+
+}  // namespace vorn

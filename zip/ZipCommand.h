@@ -59,6 +59,10 @@ class TZUCommand : public TZULister {
 
   std::vector<std::string>& FSpecArgs() { return fSpecArgs_; }
   std::vector<std::string>& FSpecArgsExcl() { return fSpecArgsExcl_; }
+  // Extraction settings (ExtrBaseDir, ExtrOptions), read at each Extract.
+  std::string ExtrBaseDirValue;
+  uint32_t ExtrOptionsValue = 0;
+
   bool VerboseValue = false;
   bool TraceValue = false;
 

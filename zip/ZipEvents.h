@@ -20,6 +20,9 @@ enum TZUSkipTypes {
   StUser, StCannotDo, StNotFound, StNoShare, StNoAccess, StNoOpen, StDupName,
   StReadError, StSizeChange, StNothingToDo, StCRCError, StPathError, StWarning,
 };
+// The reason's name as written above ("StNoSkip" ...).
+const char* SkipTypeName(TZUSkipTypes type);
+
 // A set of skip reasons, a bit per ordinal.
 using TZUSkipAborts = uint32_t;
 constexpr TZUSkipAborts SkipBit(TZUSkipTypes type) { return 1u << static_cast<unsigned>(type); }

@@ -2,6 +2,7 @@
 #include "zip/ZipUnpacker.h"
 
 #include "platform/WinPath.h"
+#include "zip/Extract.h"
 #include "zip/ZipMessageIds.h"
 
 namespace vorn {
@@ -45,6 +46,16 @@ void TCustomZipUnpacker::SetActive(bool active) {
     namePending_ = false;
     body_->Run(std::make_unique<TZUOpSetZipFileName>(pendingName_));
   }
+}
+
+int TCustomZipUnpacker::Extract() { return body_->Run(std::make_unique<TZUOpUnzipFiles>()); }
+
+void TCustomZipUnpacker::SetExtrBaseDir(const std::string& folder) {
+  if (!body_->RefuseWhileBusy()) body_->ExtrBaseDirValue = folder;
+}
+
+void TCustomZipUnpacker::SetExtrOptions(uint32_t options) {
+  if (!body_->RefuseWhileBusy()) body_->ExtrOptionsValue = options;
 }
 
 void TCustomZipUnpacker::SetCancel(bool) { body_->SetCancelRequest(MsgUserCanceled); }

@@ -77,6 +77,13 @@ class TCustomZipUnpacker : public TZUEvents {
   bool UseDirOnlyEntries() const { return body_->UseDirOnlyEntries; }
   void SetUseDirOnlyEntries(bool on) { body_->UseDirOnlyEntries = on; }
 
+  // Extraction: every selected entry under ExtrBaseDir; returns ErrCode.
+  int Extract();
+  const std::string& ExtrBaseDir() const { return body_->ExtrBaseDirValue; }
+  void SetExtrBaseDir(const std::string& folder);
+  uint32_t ExtrOptions() const { return body_->ExtrOptionsValue; }  // TZUExtrOpts bits
+  void SetExtrOptions(uint32_t options);
+
   // Entry specifications for an extraction, and its results.
   std::vector<std::string>& FSpecArgs() { return body_->FSpecArgs(); }
   std::vector<std::string>& FSpecArgsExcl() { return body_->FSpecArgsExcl(); }

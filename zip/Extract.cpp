@@ -1,0 +1,524 @@
+// The extraction: one TZUUnzipper per Extract call.
+#include "zip/Extract.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "platform/WinFile.h"
+#include "platform/WinPath.h"
+#include "platform/Wildcard.h"
+#include "zip/Decompressor.h"
+#include "zip/NameCleaning.h"
+#include "zip/ZipMessageIds.h"
+
+namespace vorn {
+
+namespace {
+
+constexpr size_t kLocalHeaderSize = 30;
+
+uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Get32(const uint8_t* p) { return static_cast<uint32_t>(Get16(p)) | static_cast<uint32_t>(Get16(p + 2)) << 16; }
+
+bool GlobMatch(std::string_view pattern, std::string_view name) {
+  // Iterative matching with one backtrack point: linear in practice, never
+  // exponential on hostile patterns.
+  size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() && (pattern[p] == name[n] || (pattern[p] == '?' && name[n] != '\\'))) {
+      ++p;
+      ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+// How an entry error ends: a skip with its reason, or the end of Extract.
+enum class TZUErrorKind { Skip, End };
+struct TZUErrorRule {
+  TZUErrorKind Kind;
+  TZUSkipTypes Reason;
+};
+
+TZUErrorRule RuleFor(int id) {
+  switch (id) {
+    case MsgCRCError: return {TZUErrorKind::Skip, StCRCError};
+    case MsgInvalidFilename:
+    case MsgCreateFile:
+    case MsgLocalRead:
+    case MsgChangePath:
+    case MsgZipSeek:
+    case MsgWrongLength: return {TZUErrorKind::Skip, StGeneralExtractError};
+    case MsgBuildPath: return {TZUErrorKind::Skip, StPathError};
+    case MsgEntryCancelled: return {TZUErrorKind::Skip, StUser};
+    case MsgNoOverwrite: return {TZUErrorKind::Skip, StNoOverwrite};
+    case MsgFileNotFound: return {TZUErrorKind::Skip, StOnFreshen};
+    case MsgPasswordFailed:
+    case MsgNoPassword: return {TZUErrorKind::Skip, StBadPassword};
+    case MsgSetFileDate:
+    case MsgSetFileAttributes:
+    case MsgSetFileInformation:
+    case MsgSetFileTimes: return {TZUErrorKind::Skip, StWarning};
+    case MsgUnsupportedVersion: return {TZUErrorKind::Skip, StCompressionUnknown};
+    default: return {TZUErrorKind::End, StNoSkip};
+  }
+}
+
+// A temporary file beside the target: removed unless committed by renaming
+// it over the target.
+class TempFile {
+ public:
+  explicit TempFile(std::string path) : path_(std::move(path)) {}
+  ~TempFile() {
+    file_.Close();
+    if (!committed_ && created_) DeleteFile(path_);
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  bool Create() { return created_ = file_.TryOpen(path_, FileOpen::CreateNew); }
+  WinFile& File() { return file_; }
+  const std::string& Path() const { return path_; }
+  void Committed() { committed_ = true; }
+
+ private:
+  std::string path_;
+  WinFile file_;
+  bool created_ = false;
+  bool committed_ = false;
+};
+
+std::string TempNameBeside(const std::string& target) {
+  static std::atomic<uint64_t> counter{0};
+  static const uint64_t seed = std::random_device{}() ^ (static_cast<uint64_t>(getpid()) << 20);
+  char name[48];
+  std::snprintf(name, sizeof name, "~vzt%08llx%04llx.tmp", static_cast<unsigned long long>(seed & 0xFFFFFFFF),
+                static_cast<unsigned long long>(++counter & 0xFFFF));
+  return ExtractFilePath(target) + name;
+}
+
+class TZUUnzipper {
+ public:
+  explicit TZUUnzipper(TZUCommand& body) : body_(body) {}
+  int Run();
+
+ private:
+  int Select();
+  bool Excluded(const std::string& name) const;
+  int ProcessEntry(TZUEntryReader& entry);
+  int WriteEntry(TZUEntryReader& entry, const std::string& name, const std::string& target, bool targetExists,
+                 const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor);
+  int Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, WinFile& out, uint32_t& crc);
+  int ObtainPassword(const uint8_t* header, uint8_t checkByte, std::unique_ptr<TZUZipCryptor>& cryptor);
+  bool OverwriteAllowed(const TZUEntryReader& entry, const std::string& target) const;
+  void Succeeded(const std::string& name, const std::string& part, const std::string& cleaned, uint64_t size);
+  int Fail(int id, int line = __builtin_LINE()) { return ZipErrCode(id, ZuExtract, line); }
+  int FailWith(int id, const std::string& argument, int line = __builtin_LINE()) {
+    return body_.PrepareErrMsg(id, {argument}, ZuExtract, line);
+  }
+
+  TZUCommand& body_;
+  TZUZipReader* reader_ = nullptr;
+  TZUUnzOpts opts_;
+  std::string base_;  // cleaned, ending in "\"
+  bool baseWildcard_ = false;
+  bool baseInvalid_ = false;
+  std::vector<uint8_t> input_ = std::vector<uint8_t>(kZipBufferSize);
+  TZUCoDecStore store_;
+  std::unique_ptr<TZUCoDecInflate> inflate_;
+};
+
+int TZUUnzipper::Run() {
+  if (body_.ZipFileName().empty()) return Fail(MsgNoZipSpecified);
+  body_.SetShowProgress(ZspFull);
+
+  if (body_.Count() == 0) {
+    body_.LoadZip();
+    const TZUZipReader* reader = body_.Reader();
+    if (!reader || !reader->Loaded()) {
+      // The load showed its error already, except a missing archive.
+      if (body_.Errors().FCode == MsgNoInputFile && !body_.Unattended()) {
+        std::string text = body_.Errors().FErrMessage;
+        body_.ZipMessageDialog(std::string(), text, ZipDialogContext(TZipDialogKind::Information, MsgNoInputFile),
+                               ZdbOK);
+      }
+      return 0;
+    }
+    if (body_.Count() == 0) return Fail(MsgNothingToDo);  // folder entries only, or none
+  }
+  reader_ = body_.Reader();
+  if (!reader_) return Fail(MsgNoZipSpecified);
+
+  const TZUExtrOptions options = body_.ExtrOptionsValue;
+  for (const std::string& line : body_.ExcludeSpecs()) {
+    if (!opts_.ExcludeString.empty()) opts_.ExcludeString += '|';
+    opts_.ExcludeString += line;
+  }
+  opts_.BaseDir = body_.ExtrBaseDirValue;
+  opts_.DropDirs = !(options & ExtrDirNames);
+  opts_.OverwriteMode = (options & ExtrOverWrite) ? 1 : 0;
+  opts_.NTFSTimes = options & ExtrNTFS;
+
+  // The base folder, against the current directory as it is now.
+  const std::string full = FullWinPath(opts_.BaseDir.empty() ? std::string(".\\") : opts_.BaseDir);
+  std::string cleanedBase;
+  const TZUCleanResult baseResult = CleanZipName(full, TZUCleanForm::Lenient, cleanedBase);
+  baseWildcard_ = baseResult == ZcWildcard || full.find_first_of("*?") != std::string::npos;
+  baseInvalid_ = baseResult != ZcClean || !IsAbsoluteWinPath(cleanedBase);
+  base_ = IncludeTrailingBackslash(cleanedBase);
+
+  if (const int selected = Select(); selected != 0) return selected;
+
+  int count = 0;
+  int64_t size = 0;
+  for (const TZUEntryReader& entry : reader_->Entries()) {
+    if (!entry.Selected) continue;
+    ++count;
+    size += static_cast<int64_t>(std::min<uint64_t>(entry.ComprSize, INT64_MAX / 4));
+  }
+  if (count == 0) return Fail(MsgNothingToDo);
+  body_.GaugeSetCount(count);
+  body_.GaugeSetSize(size);
+
+  if (const int opened = reader_->Reopen(); opened != 0) return Fail(opened);
+
+  int endError = 0;
+  bool userSkipped = false;
+  for (TZUEntryReader& entry : reader_->Entries()) {
+    if (!entry.Selected) continue;
+    const int result = ProcessEntry(entry);
+    if (result == 0) continue;
+    const int id = ZipErrId(result);
+    if (id == MsgEntryCancelled) userSkipped = true;
+    const TZUErrorRule rule = RuleFor(id);
+    if (rule.Kind == TZUErrorKind::End) {
+      endError = result;
+      break;
+    }
+    if (body_.Skipping(body_.EntryName(entry), rule.Reason, result)) {
+      endError = result;
+      if (id == 0) endError = Fail(MsgSkippingNotAllowed);
+      break;
+    }
+    body_.DiscardPreparedMessage();
+  }
+  // Entries passed over at the user's request end the whole extraction.
+  if (endError == 0 && userSkipped) endError = Fail(MsgEntryCancelled);
+
+  reader_->Close();
+  body_.GaugeEndBatch();
+  if (endError != 0) body_.ShowError(endError);
+  return 0;
+}
+
+bool TZUUnzipper::Excluded(const std::string& name) const {
+  if (opts_.ExcludeString.empty()) return false;
+  return ZipSpecMatch(opts_.ExcludeString, name);
+}
+
+int TZUUnzipper::Select() {
+  std::vector<std::string>& specs = body_.IncludeSpecs();
+  if (specs.empty()) specs.push_back("*.*");
+  const bool manySpecs = specs.size() > 10;
+  if (manySpecs) body_.GaugeNewXtraItem(ZxProcessing, static_cast<int64_t>(specs.size()));
+  for (std::string spec : specs) {
+    for (char& c : spec) {
+      if (c == '/') c = '\\';
+    }
+    bool any = false;
+    const bool everything = spec == "*.*" || spec == "*";
+    const bool plain = spec.find_first_of("*?|") == std::string::npos;
+    for (TZUEntryReader& entry : reader_->Entries()) {
+      const std::string& name = body_.EntryName(entry);
+      if (plain) {
+        if (!SameText(spec, name)) continue;
+        if (!Excluded(name)) {
+          entry.Selected = true;
+          any = true;
+        }
+        break;  // the first entry of that name only
+      }
+      if ((everything || ZipSpecMatch(spec, name)) && !Excluded(name)) {
+        entry.Selected = true;
+        any = true;
+      }
+    }
+    if (!any && body_.Skipping(spec, StNotFound, Fail(MsgNothingToDo))) return Fail(MsgNothingToDo);
+    if (manySpecs) body_.GaugeAdvanceXtra(1);
+  }
+  specs.clear();  // it receives the names of the extracted entries
+  return 0;
+}
+
+bool TZUUnzipper::OverwriteAllowed(const TZUEntryReader& entry, const std::string& target) const {
+  if (opts_.OverwriteMode != 1) return false;
+  const TZUExtrOptions options = body_.ExtrOptionsValue;
+  if (!(options & (ExtrFreshen | ExtrUpdate))) return true;
+  FileTime entryTime = 0;
+  FileInfo info;
+  if (!DosDateTimeToFileTime(entry.DosDate(), entry.DosTime(), entryTime) || !GetFileInfo(target, info)) return false;
+  return entryTime > info.LastWriteTime;
+}
+
+int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
+  const std::string& name = body_.EntryName(entry);
+  try {
+    body_.CheckCancel();
+  } catch (const EZUAbort&) {
+    return Fail(MsgUserCanceled);
+  }
+  if (body_.Progress().Stop()) return Fail(MsgEntryCancelled);
+  if ((entry.VersionNeeded & 0xFF) > 45 || entry.ComprMethod >= 9) return Fail(MsgUnsupportedVersion);
+
+  body_.GaugeNewItem(name, static_cast<int64_t>(std::min<uint64_t>(entry.ComprSize, INT64_MAX / 4)));
+
+  std::string part = name;
+  if (opts_.DropDirs) {
+    if (entry.IsDirOnly) {
+      Succeeded(name, name, name, 0);
+      return 0;
+    }
+    part = name.substr(name.rfind('\\') + 1);
+  }
+  if (baseWildcard_) return Fail(MsgIllegalPath);
+  if (baseInvalid_) return FailWith(MsgInvalidFilename, name);
+
+  std::string cleaned;
+  if (CleanZipName(part, TZUCleanForm::Strict, cleaned) != ZcClean) return FailWith(MsgInvalidFilename, name);
+  // Names that would leave the base folder (a drive, a root, a network path)
+  // are never joined to it.
+  if (IsRootedName(cleaned)) return FailWith(MsgInvalidFilename, name);
+  if (cleaned != part && (!cleaned.empty() && cleaned.back() == '\\') != entry.IsDirOnly) return Fail(MsgChangePath);
+
+  std::string target;
+  if (CleanZipName(base_ + cleaned, TZUCleanForm::Strict, target) != ZcClean ||
+      !SameText(std::string_view(target).substr(0, base_.size()), base_)) {
+    return FailWith(MsgInvalidFilename, name);
+  }
+
+  const bool exists = entry.IsDirOnly ? DirectoryExists(target) : GetFileAttributes(target) != INVALID_FILE_ATTRIBUTES;
+  if (exists && !entry.IsDirOnly && !OverwriteAllowed(entry, target)) return Fail(MsgNoOverwrite);
+  if (!exists && !entry.IsDirOnly && (body_.ExtrOptionsValue & ExtrFreshen)) return Fail(MsgFileNotFound);
+
+  if (!reader_->IsOpen()) {
+    if (const int opened = reader_->Reopen(); opened != 0) return Fail(opened);
+  }
+
+  // The local header: its signature, then its name and extra field, after
+  // which the data starts.
+  uint8_t local[kLocalHeaderSize];
+  if (entry.RelOffLocal > static_cast<uint64_t>(INT64_MAX) || !reader_->Seek(static_cast<int64_t>(entry.RelOffLocal)) ||
+      reader_->Read(local, sizeof local) != static_cast<int64_t>(sizeof local) || Get32(local) != kLocalHeaderSig) {
+    return Fail(MsgLocalRead);
+  }
+  const size_t localVariable = static_cast<size_t>(Get16(local + 26)) + Get16(local + 28);
+  std::vector<uint8_t> variable(localVariable);
+  if (localVariable > 0 && reader_->Read(variable.data(), localVariable) != static_cast<int64_t>(localVariable)) {
+    return Fail(MsgLocalRead);
+  }
+  const uint16_t method = Get16(local + 8);
+  if (method != 0 && method != 8) return Fail(MsgUnsupportedVersion);
+
+  std::unique_ptr<TZUZipCryptor> cryptor;
+  if (entry.Encrypted()) {
+    uint8_t header[12];
+    if (entry.ComprSize < 12 || reader_->Read(header, sizeof header) != 12) return Fail(MsgZipSeek);
+    body_.GaugeAdvance(12);
+    try {
+      body_.CheckCancel();
+    } catch (const EZUAbort&) {
+      return Fail(MsgUserAbort);
+    }
+    const uint8_t checkByte = (Get16(local + 6) & 0x0008) ? local[11] : local[17];
+    if (const int result = ObtainPassword(header, checkByte, cryptor); result != 0) return result;
+  }
+
+  if (!exists) {
+    if (!(body_.ExtrOptionsValue & ExtrForceDirs) && !DirectoryExists(ExcludeTrailingBackslash(base_))) {
+      return FailWith(MsgBuildBasePath, base_);
+    }
+    const std::string folder = ExcludeTrailingBackslash(entry.IsDirOnly ? target : ExtractFilePath(target));
+    if (!folder.empty() && !DirectoryExists(folder) && !ForceDirectories(folder)) {
+      return FailWith(MsgBuildPath, target);
+    }
+  }
+  if (entry.IsDirOnly) {
+    Succeeded(name, part, cleaned, 0);
+    return 0;
+  }
+
+  const int result = WriteEntry(entry, name, target, exists, local, std::move(cryptor));
+  if (result == 0) Succeeded(name, part, cleaned, entry.UncomprSize);
+  return result;
+}
+
+int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& name, const std::string& target,
+                            bool targetExists, const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor) {
+  (void)name;
+  TempFile temp(TempNameBeside(target));
+  if (!temp.Create()) return FailWith(MsgCreateFile, target);
+
+  TZUCoDec* codec = &store_;
+  if (Get16(localHeader + 8) == 8) {
+    if (!inflate_) inflate_ = std::make_unique<TZUCoDecInflate>();
+    codec = inflate_.get();
+  }
+  uint32_t crc = 0;
+  int result = Decode(entry, *codec, cryptor.get(), temp.File(), crc);
+  temp.File().Close();
+  if (result == 0 && crc != entry.CRC32) result = Fail(MsgCRCError);
+
+  if (result == 0) {
+    // Only now, with the new content complete and checked, is the old file replaced.
+    const uint32_t attributes = GetFileAttributes(target);
+    if (targetExists && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+      SetFileAttributes(target, attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    if (MoveFile(temp.Path(), target, true)) {
+      temp.Committed();
+    } else {
+      result = FailWith(MsgCreateFile, target);
+    }
+  }
+  if (result == 0) {
+    bool timeFailed = false;
+    if (entry.ModifDateTime != 0) {
+      FileTime time = 0;
+      timeFailed = !DosDateTimeToFileTime(entry.DosDate(), entry.DosTime(), time) || !SetFileLastWriteTime(target, time);
+    }
+    const bool attributesFailed = !SetFileAttributes(target, entry.ExtFileAttrib & 0x7F);
+    if (timeFailed && attributesFailed) {
+      result = Fail(MsgSetFileInformation);
+    } else if (timeFailed) {
+      result = Fail(MsgSetFileTimes);
+    } else if (attributesFailed) {
+      result = Fail(MsgSetFileAttributes);
+    }
+  }
+  body_.GaugeEndItem();
+  return result;
+}
+
+int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, WinFile& out,
+                        uint32_t& crc) {
+  uint64_t remaining = entry.ComprSize - (cryptor ? 12 : 0);
+  const uint64_t limit = entry.UncomprSize;
+  uint64_t written = 0;
+  int writeError = 0;
+  crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
+  const auto write = [&](const uint8_t* data, size_t size) {
+    if (written + size > limit) {
+      writeError = MsgWrongLength;
+      return false;
+    }
+    try {
+      out.Write(data, size);
+    } catch (const FileError&) {
+      writeError = MsgWriteFile;
+      return false;
+    }
+    crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(size)));
+    written += size;
+    body_.GaugeMoreWritten(static_cast<int64_t>(size));
+    return true;
+  };
+
+  codec.Reset();
+  while (remaining > 0) {
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(remaining, input_.size()));
+    const int64_t got = reader_->Read(input_.data(), want);
+    if (got < 0) return Fail(MsgUnknownError);
+    if (got == 0) break;  // the input ends early: the CRC check tells
+    remaining -= static_cast<uint64_t>(got);
+    body_.GaugeAdvance(got);
+    try {
+      body_.CheckCancel();
+    } catch (const EZUAbort&) {
+      return Fail(MsgUserAbort);
+    }
+    if (cryptor) cryptor->Decrypt(input_.data(), static_cast<size_t>(got));
+    const int result = codec.Decode(input_.data(), static_cast<size_t>(got), write);
+    if (writeError != 0) return Fail(writeError);
+    if (result != Z_OK) return Fail(ZLibErrorMessage(result));
+  }
+  return 0;
+}
+
+int TZUUnzipper::ObtainPassword(const uint8_t* header, uint8_t checkByte, std::unique_ptr<TZUZipCryptor>& cryptor) {
+  bool tried = false;
+  const auto attempt = [&](const std::string& password) {
+    tried = true;
+    auto candidate = std::make_unique<TZUZipCryptor>(Utf8ToCodePage(password, GetACP()));
+    uint8_t copy[12];
+    std::memcpy(copy, header, sizeof copy);
+    if (!candidate->DecryptHeader(copy, checkByte)) return false;
+    cryptor = std::move(candidate);
+    return true;
+  };
+  if (!body_.Password().empty() && attempt(body_.Password())) return 0;
+  for (uint32_t round = 0; round < body_.PasswordReqCount(); ++round) {
+    try {
+      body_.CheckCancel();
+    } catch (const EZUAbort&) {
+      return Fail(MsgUserCanceled);
+    }
+    if (body_.Unattended()) break;
+    std::string text = body_.ZipLoadStr(MsgEnterPassword);
+    const int answer = body_.ZipMessageDialog(body_.ZipLoadStr(MsgPasswordCaption), text,
+                                              ZipDialogContext(TZipDialogKind::Password, MsgEnterPassword),
+                                              ZdbOK | ZdbCancel | ZdbAll);
+    if (answer != ZdrOK) return Fail(MsgUserCanceled);
+    if (text.size() > 80) text.resize(80);
+    body_.SetPasswordValue(text);
+    if (attempt(text)) return 0;
+  }
+  return Fail(tried ? MsgPasswordFailed : MsgNoPassword);
+}
+
+void TZUUnzipper::Succeeded(const std::string& name, const std::string& part, const std::string& cleaned,
+                            uint64_t size) {
+  body_.SetSuccessCnt(body_.SuccessCnt() + 1);
+  body_.IncludeSpecs().push_back(cleaned == part ? name : name + " :: " + cleaned);
+  body_.ReportMessage(0, ZipFormat("Unzipped file %s of size %d", {name, std::to_string(size)}));
+}
+
+}  // namespace
+
+bool ZipSpecMatch(std::string_view spec, std::string_view name) {
+  const std::string foldedName = FoldCase(name);
+  size_t start = 0;
+  while (start <= spec.size()) {
+    size_t end = spec.find('|', start);
+    if (end == std::string_view::npos) end = spec.size();
+    std::string alternative = FoldCase(spec.substr(start, end - start));
+    for (char& c : alternative) {
+      if (c == '/') c = '\\';
+    }
+    if (!alternative.empty()) {
+      if (alternative == "*.*" || alternative == "*") return true;
+      if (GlobMatch(alternative, foldedName)) return true;
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+int TZUOpUnzipFiles::Execute(TZUCommand& TheBody) { return TZUUnzipper(TheBody).Run(); }
+
+}  // namespace vorn
