@@ -254,8 +254,11 @@ void TTableFile::CheckHeader(const std::filesystem::path& hostPath) {
   bool hotJournal = std::filesystem::exists(hostPath.string() + "-journal", ec);
   uint32_t pageCount = BigEndian32(&header[28]);
   bool countValid = pageCount != 0 && BigEndian32(&header[24]) == BigEndian32(&header[92]);
-  if (!hotJournal && (size % pageSize != 0 || (countValid && uintmax_t{pageCount} * pageSize > size))) {
+  if (!hotJournal && countValid && uintmax_t{pageCount} * pageSize > size) {
     throw EDBEngineError(fileName_ + " is damaged: the file is truncated");
+  }
+  if (!hotJournal && size % pageSize != 0) {
+    throw EDBEngineError(fileName_ + " is damaged: its length is not a whole number of pages");
   }
   if (!hotJournal && BigEndian32(&header[68]) != static_cast<uint32_t>(ApplicationId)) {
     throw EDBEngineError(fileName_ + " is not a table file of this engine");
@@ -281,13 +284,18 @@ TFieldDefs TTableFile::ReadSchema() {
     if (count != 1 || !table) throw EDBEngineError(fileName_ + " is not a table file of this engine (its schema differs)");
   }
   TFieldDefs fields;
-  SqliteStatement columns = db_.Prepare(std::string("PRAGMA table_info(") + QuoteIdentifier(kTableName) + ")");
+  // table_xinfo also lists hidden (generated) columns, which our tables never have.
+  SqliteStatement columns = db_.Prepare(std::string("PRAGMA table_xinfo(") + QuoteIdentifier(kTableName) + ")");
   while (columns.Step()) {
     std::string name = columns.ColumnText(1);
     std::string declared = columns.ColumnText(2);
     std::optional<TFieldDef> field = ParseTypeClause(declared);
-    if (!field || columns.ColumnInt(5) != 0) {
+    if (!field) {
       throw EDBEngineError(fileName_ + " is damaged: field " + name + " has an unknown type \"" + declared + "\"");
+    }
+    if (columns.ColumnInt(3) != 0 || columns.ColumnInt(5) != 0 || columns.ColumnInt(6) != 0) {
+      throw EDBEngineError(fileName_ + " is not a table file of this engine (field " + name +
+                           " has a constraint or is generated)");
     }
     field->FieldName = name;
     fields.push_back(*field);

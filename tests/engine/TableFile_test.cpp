@@ -143,6 +143,12 @@ TEST_F(TableFileTest, FilesThatAreNotTablesNameTheFile) {
   Create("ODD.db", {{"A", ftDate, 0}});
   Sql(File("ODD.db"), "ALTER TABLE Records ADD COLUMN B VARCHAR(10)");
   EXPECT_NE(OpenError("ODD.db").find("unknown type"), std::string::npos);
+  Sql(File("KEYED.db"), "PRAGMA application_id=1448038990; PRAGMA user_version=1;"
+                        "CREATE TABLE Records(A INTEGER PRIMARY KEY, B DATE)");
+  EXPECT_NE(OpenError("KEYED.db").find("constraint"), std::string::npos);
+  Sql(File("GENERATED.db"), "PRAGMA application_id=1448038990; PRAGMA user_version=1;"
+                            "CREATE TABLE Records(A INTEGER, B INTEGER AS (A * 2))");
+  EXPECT_NE(OpenError("GENERATED.db").find("generated"), std::string::npos);
   Create("NEWER.db", {{"A", ftDate, 0}});
   Sql(File("NEWER.db"), "PRAGMA user_version=2");
   EXPECT_NE(OpenError("NEWER.db").find("unknown version"), std::string::npos);
@@ -162,7 +168,9 @@ TEST_F(TableFileTest, TruncatedAndScribbledTablesAreReportedNotCrashed) {
   Write(File("CUT.db"), whole.substr(0, whole.size() / 2));
   EXPECT_NE(OpenError("CUT.db").find("C:\\Tables\\CUT.db is damaged"), std::string::npos);
   Write(File("ODDSIZE.db"), whole.substr(0, whole.size() - 100));
-  EXPECT_NE(OpenError("ODDSIZE.db").find("truncated"), std::string::npos);
+  EXPECT_NE(OpenError("ODDSIZE.db").find("C:\\Tables\\ODDSIZE.db is damaged"), std::string::npos);
+  Write(File("LONGER.db"), whole + "junk");
+  EXPECT_NE(OpenError("LONGER.db").find("whole number of pages"), std::string::npos);
 
   // Pages overwritten with noise past the schema: found when read.
   std::string scribbled = whole;
