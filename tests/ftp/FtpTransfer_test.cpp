@@ -1,7 +1,13 @@
 // The size query and retrievals against the scripted server: command
 // sequences, events, the local file afterwards, and the data connection's
 // failures (time-outs, refused replies, a foreign caller on the data port).
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <regex>
 
@@ -439,6 +445,52 @@ TEST_F(FtpTransfer, StreamRetrievalRestartsAtThePositionAndCutsTheRest) {
   Finish();
   EXPECT_EQ(Commands().at(3), "REST 3");
   EXPECT_EQ(Commands().at(6), "RETR /s");
+}
+
+TEST_F(FtpTransfer, DataPortSettings) {
+  // A port taken by someone else cannot be listened on.
+  int taken = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(0x7F000001);
+  socklen_t len = sizeof a;
+  ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ::listen(taken, 1);
+  ::getsockname(taken, reinterpret_cast<sockaddr*>(&a), &len);
+  uint16_t takenPort = ntohs(a.sin_port);
+  Start([](FtpSession& s) {
+    s.Login();
+    s.Answer("350 Restarting at 1");
+    s.Answer("350 Restarting at 0");
+    s.Answer("200 EPRT command successful");
+    s.Answer("350 Restarting at 0");
+    s.ServeRetr("ranged");
+  });
+  client_.DataPort = takenPort;
+  try {
+    client_.Get("/f", Local("f"), true, true);
+    ADD_FAILURE();
+  } catch (const EFtpCouldNotBindSocket& e) {
+    EXPECT_STREQ(e.what(), "Could not bind socket. Address and port are already in use.");
+  }
+  ::close(taken);
+  // The last reply was the probe's 350: nothing more is read.
+  EXPECT_EQ(events_.Take(), (Lines{"status 6 Starting FTP transfer", "status 8 Transfer aborted"}));
+
+  // A range: the first free port in it. The port is announced with the
+  // external address when one is set.
+  std::filesystem::remove(Host("f"));
+  client_.DataPort = 0;
+  client_.DataPortMin = takenPort;
+  client_.DataPortMax = static_cast<uint16_t>(takenPort + 20);
+  client_.ExternalIP = "127.0.0.1";
+  client_.Get("/f", Local("f"), true, true);
+  EXPECT_EQ(ReadFile(Host("f")), "ranged");
+  Finish();
+  unsigned port = 0;
+  ASSERT_EQ(std::sscanf(Commands().at(2).c_str(), "EPRT |1|127.0.0.1|%u|", &port), 1);
+  EXPECT_GE(port, takenPort);
+  EXPECT_LE(port, takenPort + 20u);
 }
 
 TEST_F(FtpTransfer, UncreatableLocalFileRaisesBeforeAnyTransferCommand) {
