@@ -106,6 +106,10 @@ struct TestEntry {
   uint32_t ExtAttr = 0;
   bool Zip64Sizes = false;   // 0xFFFFFFFF sizes and offset with a Zip64 field
   std::string Zip64Override; // a Zip64 field's data as given (for broken ones)
+  std::string StoredOverride;  // the compressed bytes as given (for broken data)
+  uint32_t CrcDelta = 0;       // the recorded CRC-32, off by this
+  int64_t SizeOverride = -1;   // the recorded uncompressed size
+  uint16_t Method = 0xFFFF;    // the recorded method (default: by Deflate)
 };
 
 inline TestEntry Entry(const std::string& name, const std::string& data = "", bool deflate = false) {
@@ -137,16 +141,20 @@ struct ZipBuilder {
     std::string out, central;
     int index = 0;
     for (const TestEntry& e : Entries) {
-      const std::string stored = e.Deflate ? RawDeflate(e.Data) : e.Data;
+      const std::string stored =
+          !e.StoredOverride.empty() ? e.StoredOverride : (e.Deflate ? RawDeflate(e.Data) : e.Data);
+      const uint16_t method = e.Method != 0xFFFF ? e.Method : (e.Deflate ? 8 : 0);
+      const uint32_t crc = Crc(e.Data) + e.CrcDelta;
+      const uint32_t size = e.SizeOverride >= 0 ? static_cast<uint32_t>(e.SizeOverride) : static_cast<uint32_t>(e.Data.size());
       const uint32_t offset = static_cast<uint32_t>(out.size());
       Put32(out, 0x04034B50);
       Put16(out, e.Needed);
       Put16(out, e.Flag);
-      Put16(out, e.Deflate ? 8 : 0);
+      Put16(out, method);
       Put32(out, 0x58E10000u | 0x6000u);
-      Put32(out, Crc(e.Data));
+      Put32(out, crc);
       Put32(out, static_cast<uint32_t>(stored.size()));
-      Put32(out, static_cast<uint32_t>(e.Data.size()));
+      Put32(out, size);
       Put16(out, static_cast<uint32_t>(e.Name.size()));
       Put16(out, 0);
       out += e.Name + stored;
@@ -165,12 +173,12 @@ struct ZipBuilder {
       Put16(central, e.MadeBy);
       Put16(central, e.Needed);
       Put16(central, e.Flag);
-      Put16(central, e.Deflate ? 8 : 0);
+      Put16(central, method);
       Put32(central, 0x58E10000u | 0x6000u);
-      Put32(central, Crc(e.Data));
+      Put32(central, crc);
       const bool big = e.Zip64Sizes || !e.Zip64Override.empty();
       Put32(central, big ? 0xFFFFFFFF : static_cast<uint32_t>(stored.size()));
-      Put32(central, big ? 0xFFFFFFFF : static_cast<uint32_t>(e.Data.size()));
+      Put32(central, big ? 0xFFFFFFFF : size);
       Put16(central, static_cast<uint32_t>(e.Name.size()));
       Put16(central, static_cast<uint32_t>(extra.size()));
       Put16(central, static_cast<uint32_t>(e.Comment.size()));
