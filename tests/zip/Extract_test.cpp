@@ -389,3 +389,97 @@ TEST_F(ExtractTest, WithoutFolderNamesOnlyTheLastPartIsUsed) {
 
 }  // namespace
 }  // namespace vorn
+
+namespace vorn {
+namespace {
+
+// Archives made by other programs extract to the same files, bytes and
+// modification times as unzip gives from the same archive.
+class ExtractInteropTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::system("command -v zip >/dev/null && command -v unzip >/dev/null") != 0) GTEST_SKIP();
+    const auto tree = temp.Host("tree");
+    fs::create_directories(tree / "sub" / "deeper");
+    fs::create_directories(tree / "vuota");
+    std::ofstream(tree / "a.txt") << "alpha\n";
+    std::ofstream(tree / "sub" / "b.bin", std::ios::binary) << RandomBytes(150000, 9);
+    std::ofstream(tree / "sub" / "deeper" / "c.txt") << std::string(90000, 'c') << "tail";
+    std::ofstream(tree / "empty.txt");
+    // Even seconds: MS-DOS times hold two-second steps.
+    Shell("touch -d '2021-03-04 05:06:08' a.txt sub/b.bin sub/deeper/c.txt empty.txt");
+  }
+  void Shell(const std::string& command) {
+    const std::string full = "cd '" + temp.Host("tree").string() + "' && (" + command + ") >/dev/null 2>&1";
+    ASSERT_EQ(std::system(full.c_str()), 0) << command;
+  }
+  // "path size mtime crc" of every file under a folder.
+  static std::string Listing(const fs::path& folder) {
+    std::vector<std::string> lines;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+      if (!item.is_regular_file()) continue;
+      std::ifstream in(item.path(), std::ios::binary);
+      const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      struct stat info {};
+      stat(item.path().c_str(), &info);
+      lines.push_back(fs::relative(item.path(), folder).string() + " " + std::to_string(bytes.size()) + " " +
+                      std::to_string(info.st_mtime) + " " + std::to_string(ziptest::Crc(bytes)));
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string out;
+    for (const auto& line : lines) out += line + "\n";
+    return out;
+  }
+  void ExpectSameAsUnzip(const std::string& archive, const std::string& password = "") {
+    const std::string ref = temp.Host("ref-" + archive).string();
+    const std::string unzip = "unzip -o -q " + (password.empty() ? "" : "-P " + password + " ") + "'" +
+                              temp.Host(archive).string() + "' -d '" + ref + "'";
+    ASSERT_EQ(std::system((unzip + " >/dev/null 2>&1").c_str()), 0) << unzip;
+    ziptest::FakeDialogs dialogs;
+    TZipUnpacker zip(nullptr, &dialogs);
+    zip.SetExtrOptions(ExtrDirNames | ExtrOverWrite | ExtrForceDirs);
+    zip.SetExtrBaseDir(temp.Win("out-" + archive) + "\\");
+    zip.SetPassword(password);
+    zip.SetZipFileName(temp.Win(archive));
+    const int result = zip.Extract();
+    EXPECT_TRUE(result == 0 || result == MsgStructureWarning) << result << " " << zip.ErrMessage();
+    const std::string ours = Listing(temp.Host("out-" + archive));
+    EXPECT_FALSE(ours.empty());
+    EXPECT_EQ(ours, Listing(ref)) << archive;
+  }
+
+  ziptest::TempFolder temp;
+};
+
+TEST_F(ExtractInteropTest, InfoZipAtSeveralLevelsAndZip64) {
+  Shell("zip -q -r -0 ../z0.zip . && zip -q -r -1 ../z1.zip . && zip -q -r -9 ../z9.zip . && zip -q -r -fz ../z64.zip .");
+  for (const std::string archive : {"z0.zip", "z1.zip", "z9.zip", "z64.zip"}) ExpectSameAsUnzip(archive);
+}
+
+TEST_F(ExtractInteropTest, InfoZipEncryptedAndStreamed) {
+  Shell("zip -q -r -P pw4test ../enc.zip .");
+  ExpectSameAsUnzip("enc.zip", "pw4test");
+  // Written to a pipe: sizes and CRCs come in data descriptors.
+  Shell("zip -q -r - . | cat > ../stream.zip");
+  ExpectSameAsUnzip("stream.zip");
+}
+
+TEST_F(ExtractInteropTest, SevenZipBsdtarAndPython) {
+  if (std::system("command -v 7z >/dev/null") == 0) {
+    Shell("7z a -tzip ../7.zip .");
+    ExpectSameAsUnzip("7.zip");
+  }
+  if (std::system("command -v bsdtar >/dev/null") == 0) {
+    Shell("bsdtar --format zip -cf ../bsd.zip a.txt sub vuota empty.txt");
+    ExpectSameAsUnzip("bsd.zip");
+  }
+  std::ofstream(temp.Host("make.py")) << "import zipfile, os\n"
+                                         "with zipfile.ZipFile('../py.zip', 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                                         "  for root, dirs, files in os.walk('.'):\n"
+                                         "    for f in files: z.write(os.path.join(root, f))\n";
+  Shell("python3 ../make.py");
+  ExpectSameAsUnzip("py.zip");
+}
+
+}  // namespace
+}  // namespace vorn

@@ -1,0 +1,124 @@
+// Codecs and the traditional encryption: archives encrypted by Debian's zip,
+// the password rules and the password dialog.
+#include "zip/Decompressor.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/zip/ZipTestSupport.h"
+#include "zip/Extract.h"
+#include "zip/ZipMessageIds.h"
+#include "zip/ZipUnpacker.h"
+
+namespace vorn {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Codecs, InflateReadsRemainingInputAfterTheStreamEnd) {
+  TZUCoDecInflate inflate;
+  inflate.Reset();
+  std::string input = ziptest::RawDeflate(std::string(100000, 'q')) + "trailing bytes";
+  std::string output;
+  const auto write = [&](const uint8_t* data, size_t size) {
+    output.append(reinterpret_cast<const char*>(data), size);
+    return true;
+  };
+  EXPECT_EQ(inflate.Decode(reinterpret_cast<const uint8_t*>(input.data()), input.size(), write), Z_OK);
+  EXPECT_EQ(output, std::string(100000, 'q'));
+  // Reused for the next entry after a reset.
+  inflate.Reset();
+  output.clear();
+  const std::string second = ziptest::RawDeflate("again");
+  EXPECT_EQ(inflate.Decode(reinterpret_cast<const uint8_t*>(second.data()), second.size(), write), Z_OK);
+  EXPECT_EQ(output, "again");
+  inflate.Reset();
+  const std::string bad = "\xFF\xFF\xFF\xFF";
+  EXPECT_EQ(inflate.Decode(reinterpret_cast<const uint8_t*>(bad.data()), bad.size(), write), Z_DATA_ERROR);
+}
+
+TEST(Codecs, ZLibResultsMapToMessages) {
+  EXPECT_EQ(ZLibErrorMessage(Z_DATA_ERROR), MsgZLibData);
+  EXPECT_EQ(ZLibErrorMessage(Z_ERRNO), MsgZLibFile);
+  EXPECT_EQ(ZLibErrorMessage(Z_STREAM_ERROR), MsgZLibStream);
+  EXPECT_EQ(ZLibErrorMessage(Z_MEM_ERROR), MsgZLibMemory);
+  EXPECT_EQ(ZLibErrorMessage(Z_VERSION_ERROR), MsgZLibVersion);
+  EXPECT_EQ(ZLibErrorMessage(-99), MsgZLibUnknown);
+}
+
+class EncryptedTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::system("command -v zip >/dev/null 2>&1") != 0) GTEST_SKIP();
+    fs::create_directories(temp.Host("src"));
+    std::ofstream(temp.Host("src/secret.txt")) << std::string(50000, 's') << "end";
+    std::ofstream(temp.Host("src/other.txt")) << "other";
+    const std::string command = "cd '" + temp.Host("src").string() + "' && zip -q -P s3cret ../e.zip secret.txt other.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    zip.SetExtrOptions(ExtrDirNames | ExtrOverWrite | ExtrForceDirs);
+    zip.SetExtrBaseDir(temp.Win("out") + "\\");
+    zip.OnProgress = [this](void*, TZUProgressDetails& d) {
+      if (d.Order() == ProgressUpdate) deltas.push_back(d.Delta());
+    };
+    zip.OnSkipped = [this](void*, const std::string& name, TZUSkipTypes, int& error) {
+      skips.push_back(name + ":" + std::to_string(ZipErrId(error)));
+    };
+    zip.SetZipFileName(temp.Win("e.zip"));
+  }
+  std::string Out(const std::string& name) { return temp.Read("out/" + name); }
+
+  ziptest::TempFolder temp;
+  ziptest::FakeDialogs dialogs;
+  TZipUnpacker zip{nullptr, &dialogs};
+  std::vector<int64_t> deltas;
+  std::vector<std::string> skips;
+};
+
+TEST_F(EncryptedTest, PasswordSetBeforehand) {
+  zip.SetPassword("s3cret");
+  EXPECT_EQ(zip.Extract(), 0);
+  EXPECT_EQ(Out("secret.txt"), std::string(50000, 's') + "end");
+  EXPECT_EQ(Out("other.txt"), "other");
+  EXPECT_TRUE(dialogs.Requests.empty());
+  // The 12-byte header comes as an event of its own.
+  ASSERT_GE(deltas.size(), 2u);
+  EXPECT_EQ(deltas[0], 12);
+}
+
+TEST_F(EncryptedTest, PasswordTypedIntoTheDialogIsKept) {
+  dialogs.Password = "s3cret";
+  EXPECT_EQ(zip.Extract(), 0);
+  ASSERT_EQ(dialogs.Requests.size(), 1u);  // asked once, kept for the second entry
+  EXPECT_EQ(dialogs.Requests[0].Title, "Password");
+  EXPECT_EQ(dialogs.Requests[0].Text, "Enter Password ");
+  EXPECT_EQ(dialogs.Requests[0].Kind, TZipDialogKind::Password);
+  EXPECT_EQ(zip.Password(), "s3cret");
+  EXPECT_EQ(Out("other.txt"), "other");
+}
+
+TEST_F(EncryptedTest, CancelInThePasswordDialogEndsWithoutAnotherDialog) {
+  dialogs.Answer = ZdrCancel;
+  EXPECT_EQ(zip.Extract(), MsgUserCanceled);
+  EXPECT_EQ(dialogs.Requests.size(), 1u);
+  EXPECT_FALSE(fs::exists(temp.Host("out/secret.txt")));
+}
+
+TEST_F(EncryptedTest, WrongPasswordsAreSkipped) {
+  zip.SetPassword("wrong");
+  zip.SetPasswordReqCount(2);
+  dialogs.Password = "still wrong";
+  EXPECT_EQ(zip.Extract(), 0);
+  EXPECT_EQ(dialogs.Requests.size(), 4u);  // two attempts per entry
+  EXPECT_EQ(skips, (std::vector<std::string>{"secret.txt:111", "other.txt:111"}));
+}
+
+TEST_F(EncryptedTest, UnattendedWithoutPassword) {
+  zip.SetUnattended(true);
+  EXPECT_EQ(zip.Extract(), 0);
+  EXPECT_TRUE(dialogs.Requests.empty());
+  EXPECT_EQ(skips, (std::vector<std::string>{"secret.txt:128", "other.txt:128"}));
+}
+
+}  // namespace
+}  // namespace vorn
