@@ -42,10 +42,29 @@ inline QApplication& TestApplication() {
 
 // Base of the fixtures that make widgets: the application exists before any
 // member of the fixture is built.
+// At the end of a test, queued calls still waiting (a request to end the
+// program, above all) are dropped, and a request to end that was served
+// outside the message loop is cleared by a short run of the loop: otherwise
+// every modal loop of the next test in the same process would end at once.
 class QtTest : public ::testing::Test {
  protected:
   QtTest() { TestApplication(); }
+  ~QtTest() override {
+    QCoreApplication::removePostedEvents(nullptr, QEvent::MetaCall);
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+  }
 };
+
+// Runs the application's message loop until something ends it; gives up
+// with 1 after a few seconds rather than hang.
+inline int RunMessageLoop() {
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  guard.start(5000);
+  return QCoreApplication::exec();
+}
 
 // The build folder: VORN_BUILD_DIR, else the parent of the test program's folder.
 inline QString BuildFolder() {

@@ -106,8 +106,7 @@ TEST_P(RejectedPasswordTest, EndsTheProgramButStillCreatesTheFolders) {
   EXPECT_TRUE(fs::is_directory(drive.C() / "VornZAV" / "Referti_Inviati"));
 
   // The request is served by the message loop once the show handler is over.
-  QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
-  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(test::RunMessageLoop(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -422,8 +421,7 @@ TEST_F(SetupZAVTest, UscitaDuringAStepEndsTheProgramOnlyAfterTheStepReturns) {
   EXPECT_TRUE(finished);
   EXPECT_EQ(answerer.Boxes().size(), 1u);
   EXPECT_TRUE(window.TerminateRequested());
-  QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
-  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(test::RunMessageLoop(), 0);
 }
 
 TEST_F(SetupZAVTest, ClosingTheWindowDuringAStepWaitsForTheStep) {
@@ -436,8 +434,7 @@ TEST_F(SetupZAVTest, ClosingTheWindowDuringAStepWaitsForTheStep) {
   window.BtnZAV->click();
   EXPECT_FALSE(closedDuringStep);
   EXPECT_TRUE(requestedDuringStep);
-  QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
-  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(test::RunMessageLoop(), 0);
 }
 
 TEST_F(SetupZAVTest, ClosingTheIdleWindowEndsTheProgram) {
@@ -448,8 +445,7 @@ TEST_F(SetupZAVTest, ClosingTheIdleWindowEndsTheProgram) {
 TEST_F(SetupZAVTest, UscitaWhenIdleEndsTheProgram) {
   window.Button3->click();
   EXPECT_TRUE(window.TerminateRequested());
-  QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
-  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(test::RunMessageLoop(), 0);
 }
 
 TEST_F(SetupZAVTest, MessageBoxesAreCaptionedErrorAndInformation) {
