@@ -21,6 +21,25 @@ bool SameAsciiText(const std::string& a, const std::string& b) {
   return true;
 }
 
+// A field name as the statement writes it: as it is, unless it holds a
+// character that ends a bare name in local SQL (a blank, comma, parenthesis,
+// semicolon or quote). Such a name, written bare, would break the statement
+// or change what it does ("A, Drop Nome" would drop another field), so it is
+// written in double quotes, a quote doubled.
+std::string Quoted(const std::string& name) {
+  std::string quoted = "\"";
+  for (char c : name) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
+}
+
+std::string StatementFieldName(const std::string& name) {
+  if (name.find_first_of(" \t\r\n\f\v,();\"") == std::string::npos) return name;
+  return Quoted(name);
+}
+
 // Writes the items of one statement, each after ", " but the first.
 class ItemWriter {
  public:
@@ -29,7 +48,7 @@ class ItemWriter {
   void Drop(const TFieldDef& field) {
     Separate();
     text_ += "Drop ";
-    text_ += field.FieldName;
+    text_ += StatementFieldName(field.FieldName);
     written_ = true;
   }
 
@@ -38,7 +57,7 @@ class ItemWriter {
     const std::string clause = FieldTypeClause(field.DataType, field.Size);
     if (!clause.empty()) {
       text_ += "ADD ";
-      text_ += field.FieldName;
+      text_ += StatementFieldName(field.FieldName);
       text_ += clause;
     }
     // Set even without a clause: the empty item makes the engine refuse the
@@ -122,7 +141,8 @@ std::optional<std::string> BuildAlterStatement(const std::string& tableFileName,
                                                const TFieldDefs& templateFields,
                                                const TFieldDefs& archiveFields,
                                                const ArchiveFieldLookup& lookup) {
-  std::string statement = "ALTER TABLE \"" + tableFileName + "\" ";
+  // A quote in a file name is doubled, so the name cannot end early.
+  std::string statement = "ALTER TABLE " + Quoted(tableFileName) + " ";
   ItemWriter items(statement);
   for (size_t i = 0; i < templateFields.size(); ++i) {
     const TFieldDef& t = templateFields[i];

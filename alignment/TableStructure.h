@@ -56,7 +56,9 @@ using ArchiveFieldLookup = std::function<bool(const std::string& fieldName)>;
 //   ALTER TABLE "NAME.db" Drop E, ADD T Char(40), ...
 // for one template and archive table, or nothing when no item is due.
 // lookup is asked only when a template field's name differs from the
-// archive field it is compared with; its errors pass on.
+// archive field it is compared with; its errors pass on. Names are written
+// as they are, except that a name local SQL cannot take bare (a blank, a
+// comma, a parenthesis, a semicolon) goes in double quotes.
 std::optional<std::string> BuildAlterStatement(const std::string& tableFileName,
                                                const TFieldDefs& templateFields,
                                                const TFieldDefs& archiveFields,

@@ -105,6 +105,18 @@ TEST_F(ArchiveAlignmentTest, ReorderedFieldsAreRefusedReportedAndLeaveTheTableAl
   ExpectCompleted();
 }
 
+TEST_F(ArchiveAlignmentTest, FieldNameThatReadsAsAnItemCannotDropAnotherField) {
+  MakeTemplate("PAZ", {F("Nome", ftString, 20), F("Cognome", ftString, 20), F("X, Drop Cognome", ftFloat)});
+  MakeArchive("PAZ", {F("Nome", ftString, 20), F("Cognome", ftString, 20)}, {{"Mario", "Rossi"}});
+
+  Run();
+
+  EXPECT_EQ(ArchiveFields("PAZ"),
+            (TFieldDefs{F("Nome", ftString, 20), F("Cognome", ftString, 20), F("X, Drop Cognome", ftFloat)}));
+  EXPECT_EQ(ArchiveRows("PAZ"), (std::vector<TRecord>{{"Mario", "Rossi", std::nullopt}}));
+  EXPECT_TRUE(Logged(Success));
+}
+
 TEST_F(ArchiveAlignmentTest, FieldFoundElsewhereOnlyInAnotherCaseGivesAnAdd) {
   MakeTemplate("CAS", {F("Uno", ftString, 5), F("Due", ftString, 5)});
   MakeArchive("CAS", {F("Tre", ftString, 5), F("UNO", ftString, 5)}, {{"t", "u"}});

@@ -76,6 +76,18 @@ TEST_F(BuildAlterStatementTest, TypeWithoutClauseLeavesAnEmptyItemForTheEngineTo
   EXPECT_EQ(Build({F("A", ftUnknown), F("B", ftDate)}, {F("Z", ftString, 5)}), "ALTER TABLE \"TAB.db\" , ADD B Date");
 }
 
+TEST_F(BuildAlterStatementTest, NamesThatLocalSqlCannotTakeBareAreQuoted) {
+  EXPECT_EQ(Build({F("Data Nascita", ftDate)}, {F("Data Nascita", ftString, 10)}),
+            "ALTER TABLE \"TAB.db\" Drop \"Data Nascita\", ADD \"Data Nascita\" Date");
+  EXPECT_EQ(Build({F("Nome", ftString, 5), F("X, Drop Cognome", ftFloat)}, {F("Nome", ftString, 5)}),
+            "ALTER TABLE \"TAB.db\" ADD \"X, Drop Cognome\" Numeric");
+  EXPECT_EQ(Build({F("Peso(kg);", ftFloat)}, {F("Peso", ftFloat)}), "ALTER TABLE \"TAB.db\" ADD \"Peso(kg);\" Numeric");
+  EXPECT_EQ(Build({F("N°_è-1.5", ftFloat)}, {F("Peso", ftFloat)}), "ALTER TABLE \"TAB.db\" ADD N°_è-1.5 Numeric");
+  EXPECT_EQ(BuildAlterStatement("T\" Drop Nome, ADD \"Q.db", {F("A", ftDate)}, {F("B", ftDate)},
+                                [](const std::string&) { return false; }),
+            "ALTER TABLE \"T\"\" Drop Nome, ADD \"\"Q.db\" ADD A Date");
+}
+
 class FindTableFieldTest : public AlignmentDrive {};
 
 TEST_F(FindTableFieldTest, FindsTheFieldInItsExactCaseAndClosesTheTable) {
