@@ -214,7 +214,7 @@ std::string ExtractName(const std::string& fileName) {
 TTableFile::TTableFile(const std::filesystem::path& hostPath, const std::string& fileName, bool writable,
                        int busyTimeoutMs)
     : fileName_(fileName) {
-  CheckHeader(hostPath);
+  CheckHeader(hostPath, busyTimeoutMs);
   db_ = SqliteDb(hostPath.string(), fileName, writable, false, busyTimeoutMs);
   fields_ = ReadSchema();
   // The page count SQLite works with (after any recovery), against the
@@ -228,39 +228,56 @@ TTableFile::TTableFile(const std::filesystem::path& hostPath, const std::string&
   }
 }
 
-void TTableFile::CheckHeader(const std::filesystem::path& hostPath) {
+void TTableFile::CheckHeader(const std::filesystem::path& hostPath, int busyTimeoutMs) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(hostPath, ec)) throw EDBEngineError("Table file not found: " + fileName_);
-  uintmax_t size = std::filesystem::file_size(hostPath, ec);
-  if (ec) throw EDBEngineError("Cannot read the table file " + fileName_);
-  if (size == 0) throw EDBEngineError(fileName_ + " is not a table file: it is empty");
-  std::ifstream in(hostPath, std::ios::binary);
   std::array<unsigned char, kHeaderSize> header{};
-  if (!in.read(reinterpret_cast<char*>(header.data()), kHeaderSize)) {
-    if (!in.eof()) throw EDBEngineError("Cannot read the table file " + fileName_);
-    throw EDBEngineError(fileName_ + " is not a table file: it is too short");
+  uintmax_t size = 0;
+  auto readHeader = [&] {
+    size = std::filesystem::file_size(hostPath, ec);
+    if (ec) throw EDBEngineError("Cannot read the table file " + fileName_);
+    if (size == 0) throw EDBEngineError(fileName_ + " is not a table file: it is empty");
+    std::ifstream in(hostPath, std::ios::binary);
+    if (!in.read(reinterpret_cast<char*>(header.data()), kHeaderSize)) {
+      if (!in.eof()) throw EDBEngineError("Cannot read the table file " + fileName_);
+      throw EDBEngineError(fileName_ + " is not a table file: it is too short");
+    }
+    if (std::memcmp(header.data(), "SQLite format 3", 16) != 0) {
+      throw EDBEngineError(fileName_ + " is not a table file of this engine");
+    }
+  };
+  readHeader();
+  std::string journal = hostPath.string() + "-journal";
+  if (std::filesystem::exists(journal, ec)) {
+    // A journal left by a program that stopped in the middle of a change:
+    // the first read of a writing connection puts the file back as it was.
+    // While another program's change is still under way the journal is not
+    // left over, and the read changes nothing.
+    SqliteDb recovery(hostPath.string(), fileName_, true, false, busyTimeoutMs);
+    recovery.QueryInt("SELECT count(*) FROM sqlite_schema");
+    recovery.Close();
+    readHeader();
   }
-  if (std::memcmp(header.data(), "SQLite format 3", 16) != 0) {
-    throw EDBEngineError(fileName_ + " is not a table file of this engine");
-  }
+  bool liveJournal = std::filesystem::exists(journal, ec);
   uint32_t pageSize = (uint32_t{header[16]} << 8) | header[17];
   if (pageSize == 1) pageSize = 65536;
   if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0) throw EDBEngineError(fileName_ + " is damaged: bad page size");
   if (header[18] != 1 || header[19] != 1) {
     throw EDBEngineError(fileName_ + " is not a table file of this engine (write-ahead log mode)");
   }
+  // The header and the length are only settled when no change is under way.
+  if (liveJournal) return;
   // A file cut short loses its last pages: the header's page count, when
   // current, says how long the file must be.
-  bool hotJournal = std::filesystem::exists(hostPath.string() + "-journal", ec);
   uint32_t pageCount = BigEndian32(&header[28]);
   bool countValid = pageCount != 0 && BigEndian32(&header[24]) == BigEndian32(&header[92]);
-  if (!hotJournal && countValid && uintmax_t{pageCount} * pageSize > size) {
+  if (countValid && uintmax_t{pageCount} * pageSize > size) {
     throw EDBEngineError(fileName_ + " is damaged: the file is truncated");
   }
-  if (!hotJournal && size % pageSize != 0) {
+  if (size % pageSize != 0) {
     throw EDBEngineError(fileName_ + " is damaged: its length is not a whole number of pages");
   }
-  if (!hotJournal && BigEndian32(&header[68]) != static_cast<uint32_t>(ApplicationId)) {
+  if (BigEndian32(&header[68]) != static_cast<uint32_t>(ApplicationId)) {
     throw EDBEngineError(fileName_ + " is not a table file of this engine");
   }
 }

@@ -16,7 +16,9 @@
 //   - AUTOINC values are given by the engine: the highest plus one on
 //     append, 1..n in record order for a field added to a filled table;
 //   - the rollback journal "NAME.db-journal" exists only during a write
-//     transaction; nothing else is ever kept beside the file.
+//     transaction; nothing else is ever kept beside the file. A journal
+//     left by a program that stopped in the middle of a change is played
+//     back when the table is next opened, so the file is as before it.
 // Any other file (empty, truncated, random bytes, another schema) is
 // refused with EDBEngineError naming the file.
 #pragma once
@@ -64,7 +66,7 @@ class TTableFile {
   void Alter(const std::vector<TAlterItem>& items);
 
  private:
-  void CheckHeader(const std::filesystem::path& hostPath);
+  void CheckHeader(const std::filesystem::path& hostPath, int busyTimeoutMs);
   TFieldDefs ReadSchema();
   void Rebuild(const TFieldDefs& finalFields, const std::vector<std::string>& keptNames);
   void NumberAutoInc(const std::string& fieldName);

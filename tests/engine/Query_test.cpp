@@ -143,6 +143,17 @@ TEST_F(QueryTest, AnyFieldCanBeDroppedTheAutoIncAndAllOfThemToo) {
   EXPECT_EQ(Others(Archive(""), "A.db"), std::vector<std::string>{});
 }
 
+TEST_F(QueryTest, AFieldSQLiteWillNotDropInPlaceIsDroppedByRebuildingTheTable) {
+  // A table-level rule naming the field makes SQLite refuse its own DROP COLUMN.
+  Sql(Archive("R.db"), "PRAGMA application_id=1448038990; PRAGMA user_version=1;"
+                       "CREATE TABLE Records(\"A\" INTEGER, \"B\" DATE, \"C\" CHAR(5), CHECK (B IS NULL OR A > 0));"
+                       "INSERT INTO Records VALUES (1, '2020-01-01', 'x'), (2, NULL, 'y'), (3, NULL, NULL)");
+  Exec("ALTER TABLE \"R.db\" DROP B, ADD N AutoInc");
+  EXPECT_EQ(FieldsOf("R"), (TFieldDefs{{"A", ftInteger, 0}, {"C", ftString, 5}, {"N", ftAutoInc, 0}}));
+  EXPECT_EQ(RowsOf("R"), (std::vector<TRecord>{{"1", "x", "1"}, {"2", "y", "2"}, {"3", std::nullopt, "3"}}));
+  EXPECT_EQ(Others(Archive(""), "R.db"), std::vector<std::string>{});
+}
+
 TEST_F(QueryTest, EveryKindOfFailureLeavesTheFileAsItWas) {
   MakeTable("T", {{"F1", ftAutoInc, 0}, {"F2", ftFloat, 0}}, {{"", "1"}, {"", "2"}});
   ExpectRefused("T", "ALTER TABLE \"T.db\" Drop F9", "no such field");

@@ -186,6 +186,36 @@ TEST_F(TableFileTest, TruncatedAndScribbledTablesAreReportedNotCrashed) {
   }
 }
 
+TEST_F(TableFileTest, AChangeCutOffHalfwayIsUndoneWhenTheTableIsNextOpened) {
+  Create("T.db", {{"Id", ftAutoInc, 0}, {"Nome", ftString, 200}});
+  {
+    TTableFile file = Open("T.db", true);
+    std::vector<TRecord> rows;
+    for (int i = 0; i < 400; ++i) rows.push_back({"", std::string(180, static_cast<char>('a' + i % 26))});
+    file.AppendRecords(rows);
+  }
+  const std::string original = Read(File("T.db"));
+  // A program in the middle of a large change, its cache spilt into the file:
+  // a copy of the file and its journal is what a power cut leaves.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(File("T.db").c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "PRAGMA cache_size=2; BEGIN; UPDATE Records SET Nome = upper(Nome)", nullptr, nullptr,
+                         nullptr),
+            SQLITE_OK);
+  ASSERT_TRUE(fs::exists(File("T.db-journal")));
+  fs::copy_file(File("T.db"), File("CUT.db"));
+  fs::copy_file(File("T.db-journal"), File("CUT.db-journal"));
+  sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  ASSERT_NE(Read(File("CUT.db")), original);  // the spilt pages are in the file
+
+  TTableFile reader = Open("CUT.db");  // even a reading open puts it back
+  EXPECT_EQ(reader.RecordCount(), 400);
+  EXPECT_EQ(reader.ReadRecords()[3][1], std::string(180, 'd'));
+  EXPECT_FALSE(fs::exists(File("CUT.db-journal")));
+  EXPECT_EQ(Read(File("CUT.db")), original);
+}
+
 TEST_F(TableFileTest, ValueTextFormsOfStoredValues) {
   Create("T.db", {{"F", ftFloat, 0}, {"M", ftCurrency, 0}, {"B", ftBCD, 3}});
   TTableFile writer = Open("T.db", true);
