@@ -6,6 +6,7 @@
 
 #include "app/Application.h"
 #include "app/Frm_PassWord.h"
+#include "app/InstallSteps.h"
 #include "app/MessageBoxes.h"
 #include "app/ScriptedRun.h"
 #include "app/V_Main.h"
@@ -20,6 +21,10 @@ int main(int argc, char* argv[]) {
   vorn::TSetup_ZAV Setup_ZAV;
   vorn::TFrmPassWord FrmPassWord;
   Setup_ZAV.SetAccessDialog(&FrmPassWord);
+
+  // The components and the steps behind the buttons.
+  vorn::InstallSteps steps(Setup_ZAV);
+  steps.Install();
 
   const std::unique_ptr<vorn::ScriptedRun> script = vorn::ScriptedRun::FromEnvironment(Setup_ZAV, FrmPassWord);
 

@@ -1,0 +1,233 @@
+// The installation steps. Each one logs its progress, steps the overall bar
+// at fixed points and leaves expected failures in the log; an error that is
+// not expected (no connection to the server) ends the step and reaches the
+// window's error box.
+#include "app/InstallSteps.h"
+
+#include <QPushButton>
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "alignment/AliasConfiguration.h"
+#include "app/V_Main.h"
+#include "app/ZipDialogBox.h"
+#include "engine/DBEngine.h"
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+
+namespace vorn {
+
+namespace {
+
+const std::string Separator = " ****************************************";
+constexpr int ShellOwner = 128;
+
+std::string TrimBlanks(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  const size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+bool IsEngineLocalShareSet() {
+  std::vector<std::string> params;
+  DefaultSession().GetConfigParams("\\SYSTEM\\INIT", "", params);
+  std::string value;
+  const std::string key = "LOCAL SHARE=";
+  for (const std::string& line : params) {
+    if (line.compare(0, key.size(), key) == 0) {
+      value = line.substr(key.size());
+      break;
+    }
+  }
+  value = TrimBlanks(value);
+  std::transform(value.begin(), value.end(), value.begin(),
+                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+  return value == "TRUE";
+}
+
+InstallSteps::InstallSteps(TSetup_ZAV& window, DownloadServer server, std::string programDir)
+    : window_(window),
+      server_(std::move(server)),
+      programDir_(programDir.empty() ? GetProgramFolder() : std::move(programDir)),
+      zipDialogs_(std::make_unique<ZipDialogBox>()),
+      zipUnpacker1_(&window, zipDialogs_.get()),
+      sessionVORN_("SessionVORN_1"),
+      principale_(sessionVORN_),
+      database1_(sessionVORN_),
+      sql_(sessionVORN_) {
+  // The settings the window gives its components once, for the whole run.
+  ftpClient1_.IPVersion = IpV4;
+  ftpClient1_.AutoLogin = true;
+  ftpClient1_.ListenTimeout = 100000;
+  ftpClient1_.UseExtensionDataPort = true;
+  ftpClient1_.OnStatus = [this](void* sender, TFtpStatus status, const std::string& text) {
+    window_.FtpClient1Status(sender, status, text);
+  };
+  ftpClient1_.OnWorkBegin = [this](void* sender, TWorkMode mode, int64_t max) {
+    window_.FtpClient1WorkBegin(sender, mode, max);
+  };
+  ftpClient1_.OnWork = [this](void* sender, TWorkMode mode, int64_t count) {
+    window_.FtpClient1Work(sender, mode, count);
+  };
+
+  zipUnpacker1_.SetExtrOptions(ExtrDirNames | ExtrOverWrite | ExtrForceDirs);
+  zipUnpacker1_.OnProgress = [this](void* sender, TZUProgressDetails& details) {
+    window_.ZipUnpacker1Progress(sender, details);
+  };
+
+  sessionVORN_.SetPrivateDir("C:\\");
+  principale_.SetDatabaseName("Calanco");
+  database1_.SetDatabaseName("Tab");
+  database1_.SetAliasName("ZAV");
+  sql_.SetDatabaseName("Calanco");
+  alignment_ = std::make_unique<ArchiveAlignment>(window_, sessionVORN_, principale_, sql_, programDir_);
+}
+
+InstallSteps::~InstallSteps() = default;
+
+void InstallSteps::Install() {
+  window_.InstallStep(TStepButton::BtnAvanti, [this](QObject*) { BtnAvantiClick(); });
+  window_.InstallStep(TStepButton::BtnDBE, [this](QObject*) { BtnDBEClick(); });
+  window_.InstallStep(TStepButton::BtnZAV, [this](QObject*) { BtnZAVClick(); });
+  window_.InstallStep(TStepButton::BtnAlias, [this](QObject*) { BtnAliasClick(); });
+  window_.InstallStep(TStepButton::AllineaVersione, [this](QObject*) { AllineaVersioneClick(); });
+}
+
+void InstallSteps::BtnAvantiClick() {
+  if (window_.BtnAvanti->text() == "Fine") {
+    window_.Terminate();
+    return;
+  }
+
+  // The engine counts as installed whenever its configuration can be read;
+  // the value read decides nothing.
+  bool engineFound = true;
+  try {
+    if (IsEngineLocalShareSet()) IsEngineLocalShareSet();
+  } catch (const std::exception&) {
+    engineFound = false;
+  }
+
+  if (engineFound) {
+    window_.AddLogLine(Separator);
+    window_.AddLogLine(" DBE risulta già installato...");
+    for (int i = 0; i < 3; ++i) window_.BarrazzaTotale().StepIt();
+  } else {
+    window_.Press(TStepButton::BtnDBE);
+    // The engine's installer runs on its own: the user says when it is done.
+    window_.ShowMessageBox(MessageBoxKind::Information,
+                           "Attendere fin quando DBE finisce l'installazione. premere OK a termine "
+                           "dell'installazione del DBE.");
+  }
+
+  window_.Press(TStepButton::BtnZAV);
+  window_.Press(TStepButton::BtnAlias);
+  window_.AddLogLine(" Installazione terminata.");
+  window_.BarrazzaTotale().SetPosition(0);
+  window_.BtnAvanti->setText("Fine");
+}
+
+void InstallSteps::BtnDBEClick() {
+  FetchAndUnpack({"dbe_2018.zip", "\\dbe_2018.zip", " Controllo DBE...", " Inizio download DBE dal web...",
+                  " Fine download DBE"});
+  window_.BarrazzaTotale().StepIt();
+  window_.AddLogLine(" Fine decompressione del file scaricato");
+  window_.AddLogLine(Separator);
+  window_.AddLogLine(" Avvio installazione DBE");
+  window_.AddLogLine(Separator);
+  // Started and left to run on its own; its result is not looked at.
+  ShellExecute(InstTempDir + "\\Dbe_2018\\Setup.exe");
+}
+
+void InstallSteps::BtnZAVClick() {
+  FetchAndUnpack({"ZAV.ZIP", "\\ZAV.ZIP", " Controllo ZAV...", " Inizio download ZAV dal web...",
+                  " Fine download ZAV"});
+  window_.AddLogLine(" Fine decompressione del file scaricato");
+  window_.AddLogLine(Separator);
+  CopyModuleFiles();
+}
+
+void InstallSteps::BtnAliasClick() {
+  vorn::BtnAliasClick(window_, DefaultSession(), *alignment_, AliasStepFolders{ProductDir, InstTempDir});
+}
+
+void InstallSteps::AllineaVersioneClick() { alignment_->AllineaVersioneClick(); }
+
+// The steps both download buttons share, up to the end of the unpacking.
+void InstallSteps::FetchAndUnpack(const Package& package) {
+  ConnectToServer();
+  window_.AddLogLine(Separator);
+  window_.AddLogLine(package.CheckText);
+  window_.BarrazzaTotale().StepIt();
+  window_.AddLogLine(package.StartText);
+  window_.Barrazza().SetPosition(0);
+
+  const std::string localFile = InstTempDir + package.LocalName;
+  DeleteFile(localFile);
+  Download(package);
+
+  window_.AddLogLine(package.EndText);
+  window_.AddLogLine(Separator);
+  window_.AddLogLine(" Inizio decompressione del file scaricato");
+  Unpack(localFile);
+  DeleteFile(localFile);
+  window_.repaint();
+  window_.Barrazza().SetPosition(0);
+}
+
+void InstallSteps::ConnectToServer() {
+  if (ftpClient1_.Connected()) ftpClient1_.Disconnect();
+  ftpClient1_.Host = server_.Host;
+  ftpClient1_.Username = server_.Username;
+  ftpClient1_.Password = server_.Password;
+  ftpClient1_.Port = server_.Port;
+  ftpClient1_.TransferTimeout = server_.TransferTimeout;
+  // Connect raises when it fails; one that returns without a connection is
+  // tried again, but not for ever.
+  for (int attempt = 0; attempt < MaxConnectAttempts; ++attempt) {
+    ftpClient1_.Connect();
+    if (ftpClient1_.Connected()) return;
+  }
+  throw ENotConnected();
+}
+
+// A failed download does not end the step: the unpacking goes on with what
+// an earlier run left. It is logged, so that the technician knows.
+void InstallSteps::Download(const Package& package) {
+  const std::string remoteFile = server_.SiteFolder + "/Area_Download/" + package.RemoteName;
+  try {
+    ExpectedDownloadSize = static_cast<int32_t>(static_cast<uint32_t>(ftpClient1_.Size(remoteFile)));
+    ftpClient1_.Get(remoteFile, InstTempDir + package.LocalName, true, true);
+    window_.BarrazzaTotale().StepIt();
+  } catch (const std::exception& error) {
+    window_.AddLogLine(std::string(" Errore nel download: ") + error.what());
+  }
+}
+
+void InstallSteps::Unpack(const std::string& localFile) {
+  zipUnpacker1_.FSpecArgs().clear();
+  zipUnpacker1_.SetZipFileName(localFile);
+  zipUnpacker1_.SetExtrBaseDir(InstTempDir + "\\");
+  zipUnpacker1_.Extract();
+}
+
+void InstallSteps::CopyModuleFiles() {
+  ShellFileOp(ShellOwner, InstTempDir + "\\ArchiviVuoti\\*.*", ProductDir + "ArchiviVuoti", "Copy");
+  for (const char* name : {"\\Pontex.exe", "\\Vorn.ico", "\\VornZAV.exe", "\\Riservo.exe", "\\Quadra.exe",
+                           "\\Librax.dll", "\\Oriolo_2022.exe", "\\Livella.exe", "\\Stemma.png"}) {
+    ShellFileOp(ShellOwner, InstTempDir + name, ProductDir, "Copy");
+  }
+  window_.BarrazzaTotale().StepIt();
+
+  const std::string desktop = GetDesktopFolder();
+  ShellFileOp(ShellOwner, InstTempDir + "\\Vorn_ZAV.lnk", desktop, "Copy");
+  ShellFileOp(ShellOwner, InstTempDir + "\\Oriolo_2022.lnk", desktop, "Copy");
+  window_.AddLogLine(" File copiato in " + ProductDir);
+  window_.AddLogLine(Separator);
+}
+
+}  // namespace vorn

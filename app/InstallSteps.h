@@ -1,0 +1,104 @@
+// The installation steps behind the window's buttons: the engine package
+// ("Download ed Installa DBE"), the module package ("Zavario"), the alias and
+// folders ("Alias e sistemazione file"), the hidden alignment button and the
+// one-button sequence ("Installa/Aggiorna").
+//
+// The object owns the components the steps drive, FtpClient1 and
+// ZipUnpacker1, and the engine objects of the alignment, and wires their
+// events to the window's handlers. The window runs the steps one at a time;
+// a step pressed by another step runs at once, nested.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "alignment/ArchiveAlignment.h"
+#include "engine/Database.h"
+#include "engine/Query.h"
+#include "engine/Session.h"
+#include "ftp/FtpClient.h"
+#include "zip/Extract.h"
+#include "zip/ZipUnpacker.h"
+
+namespace vorn {
+
+class TSetup_ZAV;
+class IZipDialogPresenter;
+
+// The download server: compiled-in values; tests may put in their own.
+struct DownloadServer {
+  std::string Host = VORN_FTP_HOST;
+  std::string Username = VORN_FTP_USER;
+  std::string Password = "tovari";
+  uint16_t Port = 21;
+  std::string SiteFolder = VORN_FTP_SITE;  // at the start of the remote paths
+  int32_t TransferTimeout = 100000;        // milliseconds
+};
+
+// Raised when Connect keeps returning without a connection.
+class ENotConnected : public std::runtime_error {
+ public:
+  ENotConnected() : std::runtime_error("Not Connected") {}
+};
+
+// True exactly when the engine's "LOCAL SHARE" reads "TRUE" (blanks removed,
+// letters upper-cased). Raises the engine's error when it cannot be read.
+bool IsEngineLocalShareSet();
+
+class InstallSteps {
+ public:
+  // programDir: where the alignment finds its templates; normally the
+  // running program's folder.
+  InstallSteps(TSetup_ZAV& window, DownloadServer server = {}, std::string programDir = {});
+  ~InstallSteps();
+  InstallSteps(const InstallSteps&) = delete;
+  InstallSteps& operator=(const InstallSteps&) = delete;
+
+  // Installs the steps as the handlers of the window's buttons.
+  void Install();
+
+  void BtnAvantiClick();
+  void BtnDBEClick();
+  void BtnZAVClick();
+  void BtnAliasClick();
+  void AllineaVersioneClick();
+
+  TFtpClient& FtpClient1() { return ftpClient1_; }
+  TZipUnpacker& ZipUnpacker1() { return zipUnpacker1_; }
+  const DownloadServer& Server() const { return server_; }
+
+  // How many calls of Connect may return without a connection before the
+  // step gives up with "Not Connected".
+  static constexpr int MaxConnectAttempts = 3;
+
+ private:
+  // The values in which the two download steps differ.
+  struct Package {
+    std::string RemoteName;   // after "/Area_Download/"
+    std::string LocalName;    // after InstTempDir, with its leading "\"
+    std::string CheckText;    // " Controllo ..."
+    std::string StartText;    // " Inizio download ... dal web..."
+    std::string EndText;      // " Fine download ..."
+  };
+
+  void FetchAndUnpack(const Package& package);
+  void ConnectToServer();
+  void Download(const Package& package);
+  void Unpack(const std::string& localFile);
+  void CopyModuleFiles();
+
+  TSetup_ZAV& window_;
+  DownloadServer server_;
+  std::string programDir_;
+  std::unique_ptr<IZipDialogPresenter> zipDialogs_;
+  TFtpClient ftpClient1_;
+  TZipUnpacker zipUnpacker1_;
+  TSession sessionVORN_;
+  TDatabase principale_;
+  TDatabase database1_;
+  TQuery sql_;
+  std::unique_ptr<ArchiveAlignment> alignment_;
+};
+
+}  // namespace vorn
