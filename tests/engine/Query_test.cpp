@@ -215,7 +215,9 @@ TEST_F(QueryTest, DamagedTablesAreReportedAndLeftAlone) {
     table.SetDatabaseName("ZAV");
     table.SetTableName("BIG");
     table.Open();
-    for (int i = 0; i < 200; ++i) table.AppendRecord({"", std::string(180, 'q'), std::to_string(i)});
+    std::vector<TRecord> rows;
+    for (int i = 0; i < 200; ++i) rows.push_back({"", std::string(180, 'q'), std::to_string(i)});
+    table.AppendRecords(rows);
   }
   std::string whole = Read(Archive("BIG.db"));
   std::string scribbled = whole;

@@ -161,7 +161,9 @@ TEST_F(TableFileTest, TruncatedAndScribbledTablesAreReportedNotCrashed) {
   Create("T.db", {{"Id", ftAutoInc, 0}, {"Nome", ftString, 200}});
   {
     TTableFile file = Open("T.db", true);
-    for (int i = 0; i < 300; ++i) file.AppendRecord({"", std::string(150, static_cast<char>('a' + i % 26))});
+    std::vector<TRecord> rows;
+    for (int i = 0; i < 300; ++i) rows.push_back({"", std::string(150, static_cast<char>('a' + i % 26))});
+    file.AppendRecords(rows);
   }
   std::string whole = Read(File("T.db"));
   ASSERT_GT(whole.size(), 40000u);
