@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -77,14 +79,31 @@ void ScriptedRun::Poll() {
 }
 
 void ScriptedRun::AnswerMessageBox() {
-  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-  if (!box || !box->isVisible()) return;
-  PrintLine(QStringLiteral("[%1] %2").arg(box->windowTitle(), box->text()));
-  if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
-    ok->click();
-  } else {
-    box->reject();
+  auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+  if (!modal || !modal->isVisible() || modal == &dialog_) return;
+  if (modal == answered_) {
+    // Still up after Enter: closed by its frame instead.
+    modal->reject();
+    return;
   }
+  answered_ = modal;
+  if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+    PrintLine(QStringLiteral("[%1] %2").arg(box->windowTitle(), box->text()));
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+      ok->click();
+      return;
+    }
+  } else {
+    QStringList texts;
+    for (const QLabel* label : modal->findChildren<QLabel*>()) {
+      if (!label->text().isEmpty()) texts << label->text();
+    }
+    PrintLine(QStringLiteral("[%1] %2").arg(modal->windowTitle(), texts.join(u' ')));
+  }
+  // Other dialogs get the answer of their default button.
+  QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &enter);
 }
 
 void ScriptedRun::RunActions() {

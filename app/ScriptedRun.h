@@ -7,12 +7,15 @@
 //                           BtnZAV, BtnAlias, AllineaVersione, Button3;
 //   VORN_SCRIPT_SCREENSHOT  a PNG file where the main window is saved after
 //                           the presses.
-// During a scripted run every message box is answered with OK, its caption
-// and text printed on standard output; after the last action the log pane
+// During a scripted run every message box is answered with OK and every other
+// dialog with its default button (Enter), caption and text printed on
+// standard output; after the last action the log pane
 // is printed on standard output and the program ends.
 #pragma once
 
+#include <QDialog>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -48,6 +51,7 @@ class ScriptedRun : public QObject {
   QStringList presses_;
   QString screenshot_;
   QTimer* poll_;
+  QPointer<QDialog> answered_;  // the dialog answered last
   bool started_ = false;
 };
 
