@@ -22,7 +22,7 @@ class TTableFile;
 enum TTableType { ttDefault };
 
 // One record as text, one value per field in table order; nullopt is an
-// empty (null) value. The text forms are those of FormatValue/ParseValue
+// empty (null) value. The text forms are those of FormatValue/BindValue
 // in TableFile.h.
 using TRecord = std::vector<std::optional<std::string>>;
 

@@ -45,6 +45,12 @@ std::string CreateTableSql(const std::string& table, const TFieldDefs& fields) {
   return sql + ")";
 }
 
+// The last part of a Windows path, for messages that name a table.
+std::string ExtractName(const std::string& fileName) {
+  size_t slash = fileName.find_last_of('\\');
+  return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
+
 // The outcome of a statement's items on a field list, worked out before the
 // file is touched.
 struct AlterPlan {
@@ -205,11 +211,6 @@ std::optional<std::string> NormalTime(std::string_view text) {
 }
 
 }  // namespace
-
-std::string ExtractName(const std::string& fileName) {
-  size_t slash = fileName.find_last_of('\\');
-  return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-}
 
 TTableFile::TTableFile(const std::filesystem::path& hostPath, const std::string& fileName, bool writable,
                        int busyTimeoutMs)

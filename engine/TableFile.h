@@ -76,9 +76,6 @@ class TTableFile {
   TFieldDefs fields_;
 };
 
-// The last part of a Windows path, for messages that name a table.
-std::string ExtractName(const std::string& fileName);
-
 // The text form of a stored value, as the tools show and accept it:
 // integers in decimal; BOOLEAN "TRUE"/"FALSE"; NUMERIC and MONEY in the
 // shortest form that reads back the same, with "." as decimal point; BCD
