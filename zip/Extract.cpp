@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/CodePage.h"
@@ -81,8 +82,8 @@ TZUErrorRule RuleFor(int id) {
   }
 }
 
-// A temporary file beside the target: removed unless committed by renaming
-// it over the target.
+// The file an entry is written to: removed unless committed, so that no
+// partial file is ever left behind.
 class TempFile {
  public:
   explicit TempFile(std::string path) : path_(std::move(path)) {}
@@ -142,6 +143,9 @@ class TZUUnzipper {
   std::vector<uint8_t> input_ = std::vector<uint8_t>(kZipBufferSize);
   TZUCoDecStore store_;
   std::unique_ptr<TZUCoDecInflate> inflate_;
+  // Folders known to exist during this Extract (case folded): a package of
+  // thousands of files needs each folder looked up once, not once per file.
+  std::unordered_set<std::string> knownFolders_;
 };
 
 int TZUUnzipper::Run() {
@@ -354,8 +358,9 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
       return FailWith(MsgBuildBasePath, base_);
     }
     const std::string folder = ExcludeTrailingBackslash(entry.IsDirOnly ? target : ExtractFilePath(target));
-    if (!folder.empty() && !DirectoryExists(folder) && !ForceDirectories(folder)) {
-      return FailWith(MsgBuildPath, target);
+    if (!folder.empty() && !knownFolders_.contains(FoldCase(folder))) {
+      if (!DirectoryExists(folder) && !ForceDirectories(folder)) return FailWith(MsgBuildPath, target);
+      knownFolders_.insert(FoldCase(folder));
     }
   }
   if (entry.IsDirOnly) {
@@ -371,7 +376,10 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
 int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& name, const std::string& target,
                             bool targetExists, const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor) {
   (void)name;
-  TempFile temp(TempNameBeside(target));
+  // An existing file is replaced only by complete, checked content: the entry
+  // goes to a temporary file beside it first. A new target is written in
+  // place (created exclusively) and removed again if anything fails.
+  TempFile temp(targetExists ? TempNameBeside(target) : target);
   if (!temp.Create()) return FailWith(MsgCreateFile, target);
 
   TZUCoDec* codec = &store_;
@@ -386,14 +394,18 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& name, cons
 
   if (result == 0) {
     // Only now, with the new content complete and checked, is the old file replaced.
-    const uint32_t attributes = GetFileAttributes(target);
-    if (targetExists && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-      SetFileAttributes(target, attributes & ~FILE_ATTRIBUTE_READONLY);
-    }
-    if (MoveFile(temp.Path(), target, true)) {
+    if (!targetExists) {
       temp.Committed();
     } else {
-      result = FailWith(MsgCreateFile, target);
+      const uint32_t attributes = GetFileAttributes(target);
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributes(target, attributes & ~FILE_ATTRIBUTE_READONLY);
+      }
+      if (MoveFile(temp.Path(), target, true)) {
+        temp.Committed();
+      } else {
+        result = FailWith(MsgCreateFile, target);
+      }
     }
   }
   if (result == 0) {
@@ -402,7 +414,11 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& name, cons
       FileTime time = 0;
       timeFailed = !DosDateTimeToFileTime(entry.DosDate(), entry.DosTime(), time) || !SetFileLastWriteTime(target, time);
     }
-    const bool attributesFailed = !SetFileAttributes(target, entry.ExtFileAttrib & 0x7F);
+    // The renamed file is the new one, with no attribute set: attributes
+    // without read-only, hidden, system or archive leave it as it is.
+    const uint32_t attributes = entry.ExtFileAttrib & 0x7F;
+    const uint32_t kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    const bool attributesFailed = (attributes & kept) != 0 && !SetFileAttributes(target, attributes);
     if (timeFailed && attributesFailed) {
       result = Fail(MsgSetFileInformation);
     } else if (timeFailed) {
