@@ -7,7 +7,7 @@
 
 namespace vorn {
 
-// Registers Tahoma (regular and bold) with the application when Qt does not
+// Registers Tahoma with the application when Qt does not
 // find it already. Safe to call more than once; false when no Tahoma exists.
 bool RegisterTahoma();
 
