@@ -72,6 +72,47 @@ TEST_F(ToolTest, MessagesAndDialogsAreLines) {
   EXPECT_EQ(missing.Status, 1);
 }
 
+TEST_F(ToolTest, ExtractionPrintsEventsSkipsAndTheResult) {
+  ziptest::ZipBuilder b;
+  b.Entries = {ziptest::Entry("d/"), ziptest::Entry("d/a.txt", "hello"), ziptest::Entry("../bad.txt", "x")};
+  temp.Write("t.zip", b.Build());
+  const ToolRun run = RunTool(temp.Host("t.zip").string() + " " + temp.Host("out").string());
+  EXPECT_EQ(run.Output,
+            "progress 4 0 0 0 3 0 \n"
+            "progress 5 0 0 0 3 6 \n"
+            "progress 0 1 0 0 3 6 d\\\n"
+            "message 0 Unzipped file d\\ of size 0\n"
+            "progress 0 2 5 0 3 6 d\\a.txt\n"
+            "progress 1 2 5 5 3 6 d\\a.txt\n"
+            "progress 2 2 5 5 3 6 d\\a.txt\n"
+            "message 0 Unzipped file d\\a.txt of size 5\n"
+            "progress 0 3 1 0 3 6 ..\\bad.txt\n"
+            "skip StGeneralExtractError 26 ..\\bad.txt\n"
+            "progress 3 3 0 0 3 6 \n"
+            "result 0 Success\n"
+            "success 2\n");
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(temp.Read("out/d/a.txt"), "hello");
+}
+
+TEST_F(ToolTest, PasswordDialogTakesThePasswordOrCancels) {
+  if (std::system("command -v zip >/dev/null 2>&1") != 0) GTEST_SKIP();
+  std::filesystem::create_directories(temp.Host("src"));
+  temp.Write("src/s.txt", "secret");
+  ASSERT_EQ(std::system(("cd '" + temp.Host("src").string() + "' && zip -q -P pw ../e.zip s.txt").c_str()), 0);
+  const std::string args = temp.Host("e.zip").string() + " " + temp.Host("out").string();
+  const ToolRun cancelled = RunTool(args);
+  EXPECT_NE(cancelled.Output.find("dialog Enter Password \n"), std::string::npos);
+  EXPECT_NE(cancelled.Output.find("result 143 User canceled operation\nsuccess 0\n"), std::string::npos);
+  EXPECT_EQ(cancelled.Status, 1);
+  const ToolRun given = RunTool(args + " --password pw");
+  EXPECT_NE(given.Output.find("result 0 Success\nsuccess 1\n"), std::string::npos);
+  EXPECT_EQ(temp.Read("out/s.txt"), "secret");
+  const ToolRun unattended = RunTool(args + " --unattended");
+  EXPECT_EQ(unattended.Output.find("dialog"), std::string::npos);
+  EXPECT_NE(unattended.Output.find("skip StBadPassword 128 s.txt\n"), std::string::npos);
+}
+
 TEST_F(ToolTest, BadArgumentsGiveUsage) {
   EXPECT_EQ(RunTool("--bogus").Status, 2);
 }
