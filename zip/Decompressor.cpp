@@ -27,8 +27,9 @@ void TZUZipCryptor::UpdateKeys(uint8_t plain) {
 
 void TZUZipCryptor::Decrypt(uint8_t* data, size_t size) {
   for (size_t i = 0; i < size; ++i) {
-    const uint16_t temp = static_cast<uint16_t>(keys_[2] | 2);
-    data[i] = static_cast<uint8_t>(data[i] ^ ((temp * (temp ^ 1)) >> 8));
+    // Unsigned 32-bit arithmetic: the 16-bit product would overflow an int.
+    const uint32_t temp = (keys_[2] | 2) & 0xFFFF;
+    data[i] = static_cast<uint8_t>(data[i] ^ (((temp * (temp ^ 1)) >> 8) & 0xFF));
     UpdateKeys(data[i]);
   }
 }

@@ -38,6 +38,37 @@ TEST(Codecs, InflateReadsRemainingInputAfterTheStreamEnd) {
   EXPECT_EQ(inflate.Decode(reinterpret_cast<const uint8_t*>(bad.data()), bad.size(), write), Z_DATA_ERROR);
 }
 
+// The APPNOTE's decryption, written out plainly as a reference.
+std::string ReferenceDecrypt(const std::string& password, std::string data) {
+  uint32_t k0 = 0x12345678, k1 = 0x23456789, k2 = 0x34567890;
+  const auto crc = [](uint32_t c, uint8_t b) {
+    c ^= b;
+    for (int i = 0; i < 8; ++i) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    return c;
+  };
+  const auto update = [&](uint8_t b) {
+    k0 = crc(k0, b);
+    k1 = (k1 + (k0 & 0xFF)) * 134775813u + 1;
+    k2 = crc(k2, static_cast<uint8_t>(k1 >> 24));
+  };
+  for (char c : password) update(static_cast<uint8_t>(c));
+  for (char& c : data) {
+    const uint32_t t = (k2 | 2) & 0xFFFF;
+    c = static_cast<char>(static_cast<uint8_t>(c) ^ static_cast<uint8_t>((t * (t ^ 1)) >> 8));
+    update(static_cast<uint8_t>(c));
+  }
+  return data;
+}
+
+TEST(Codecs, DecryptionMatchesTheReferenceOverManyKeyStates) {
+  std::string data(65536, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 131 + 7);
+  TZUZipCryptor cryptor("pässword");
+  std::string ours = data;
+  cryptor.Decrypt(reinterpret_cast<uint8_t*>(ours.data()), ours.size());
+  EXPECT_EQ(ours, ReferenceDecrypt("pässword", data));
+}
+
 TEST(Codecs, ZLibResultsMapToMessages) {
   EXPECT_EQ(ZLibErrorMessage(Z_DATA_ERROR), MsgZLibData);
   EXPECT_EQ(ZLibErrorMessage(Z_ERRNO), MsgZLibFile);
