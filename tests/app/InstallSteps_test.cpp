@@ -1,0 +1,392 @@
+// The installation steps end to end: the real window (offscreen), the real
+// FTP client against Debian's pyftpdlib serving the demo packages on a port
+// of the test's own, the real zip component, engine and alignment.
+#include "app/InstallSteps.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QPushButton>
+#include <QPlainTextEdit>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "app/Frm_PassWord.h"
+#include "app/MessageBoxes.h"
+#include "app/V_Main.h"
+#include "engine/DBEngine.h"
+#include "engine/Query.h"
+#include "engine/Session.h"
+#include "engine/Table.h"
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+#include "platform/WinPath.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace vorn {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path SourceFolder() {
+  const char* named = std::getenv("VORN_SOURCE_DIR");
+  return named ? fs::path(named) : fs::path(VORN_TEST_SOURCE_DIR);
+}
+
+// A download server on a free loopback port, stopped with the test.
+class DemoServer {
+ public:
+  explicit DemoServer(const fs::path& root, const QStringList& extra = {}) {
+    process_.setProgram(QStringLiteral("/usr/bin/python3"));
+    QStringList arguments = {QString::fromStdString((SourceFolder() / "scripts" / "ftp-server.py").string()),
+                             QStringLiteral("--root"), QString::fromStdString(root.string()),
+                             QStringLiteral("--port"), QStringLiteral("0")};
+    arguments += extra;
+    process_.setArguments(arguments);
+    process_.start();
+    if (!process_.waitForStarted(10000)) throw std::runtime_error("the FTP server did not start");
+    while (!process_.canReadLine()) {
+      if (!process_.waitForReadyRead(15000)) throw std::runtime_error("the FTP server is not ready");
+    }
+    const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+    port_ = static_cast<uint16_t>(line.section(u' ', 1, 1).toUInt());
+  }
+  ~DemoServer() {
+    process_.terminate();
+    if (!process_.waitForFinished(5000)) {
+      process_.kill();
+      process_.waitForFinished();
+    }
+  }
+  uint16_t Port() const { return port_; }
+
+ private:
+  QProcess process_;
+  uint16_t port_ = 0;
+};
+
+class InstallStepsTest : public test::QtTest {
+ protected:
+  InstallStepsTest() {
+    download_ = drive_.Tmp().parent_path() / "ftp";
+    fs::create_directories(download_ / "vorn" / "Area_Download");
+    // The folders the start-up makes.
+    TempPath = GetTempFolder();
+    InstTempDir = TempPath + "Inst_Temp";
+    ProductDir = "C:\\VornZAV\\";
+    for (const char* folder : {"C:\\VornZAV", "C:\\VornZAV\\Referti_da_Inviare\\", "C:\\VornZAV\\Referti_Inviati\\",
+                               "C:\\VornZAV\\ArchiviVuoti\\"}) {
+      ForceDirectories(folder);
+    }
+    ForceDirectories(InstTempDir);
+    window_.SetAccessDialog(&dialog_);
+  }
+
+  fs::path Packages() const { return download_ / "vorn" / "Area_Download"; }
+
+  void MakePackages(int templates = 1) {
+    const std::string command = "\"" + (SourceFolder() / "scripts" / "make-packages").string() + "\" \"" +
+                                Packages().string() + "\" --build \"" + test::BuildFolder().toStdString() +
+                                "\" --templates " + std::to_string(templates) + " >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  DownloadServer Server(uint16_t port) {
+    DownloadServer server;
+    server.Host = "127.0.0.1";
+    server.Port = port;
+    server.SiteFolder = "/vorn";
+    return server;
+  }
+
+  std::vector<std::string> Log() const {
+    std::vector<std::string> lines;
+    for (const QString& line : window_.MemoSpace->toPlainText().split(u'\n')) {
+      lines.push_back(line.mid(8).toStdString());  // without "HH.MM.SS"
+    }
+    return lines;
+  }
+  bool Logged(const std::string& text) const {
+    const auto lines = Log();
+    return std::find(lines.begin(), lines.end(), text) != lines.end();
+  }
+  size_t Position(const std::string& text) const {
+    const auto lines = Log();
+    return static_cast<size_t>(std::find(lines.begin(), lines.end(), text) - lines.begin());
+  }
+
+  fs::path Host(const std::string& winPath) const { return *ToHostPath(winPath); }
+
+  test::TempDrive drive_;
+  ShellMessageBoxes shellMessages_;
+  fs::path download_;
+  TSetup_ZAV window_;
+  TFrmPassWord dialog_;
+};
+
+// Answers message boxes with OK and closes any other dialog, as Cancel.
+class Answerer : public test::ModalAnswerer {
+ public:
+  Answerer()
+      : test::ModalAnswerer([this](QWidget* dialog) {
+          dialogs.push_back(dialog->windowTitle());
+          QTimer::singleShot(0, dialog, [dialog] { dialog->close(); });
+        }) {}
+  std::vector<QString> dialogs;
+};
+
+// The engine's setup program runs on its own; the information box waits for
+// it as the technician would.
+void WaitForEngine(const fs::path& config) {
+  for (int i = 0; i < 200 && !fs::exists(config); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+TEST_F(InstallStepsTest, FirstInstallationFromNothing) {
+  MakePackages();
+  DemoServer server(download_);
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  steps.Install();
+  const fs::path config = Host("C:\\DBE\\DBE.CFG");
+  int informationBoxes = 0;
+  Answerer answerer;
+  // Answered by the answerer once the engine's setup has written its file.
+  QTimer engineWatch;
+  QObject::connect(&engineWatch, &QTimer::timeout, [&] {
+    if (QApplication::activeModalWidget() && !fs::exists(config)) WaitForEngine(config);
+  });
+  engineWatch.start(1);
+
+  window_.BtnAvanti->click();
+  for (const auto& box : answerer.Boxes()) {
+    if (box.Caption == "Information") ++informationBoxes;
+  }
+
+  EXPECT_EQ(informationBoxes, 1);
+  EXPECT_TRUE(fs::exists(config)) << "the engine's setup program was not started";
+  EXPECT_NO_THROW(IsEngineLocalShareSet());
+  for (const char* name : {"Pontex.exe", "Vorn.ico", "VornZAV.exe", "Riservo.exe", "Quadra.exe", "Librax.dll",
+                           "Oriolo_2022.exe", "Livella.exe", "Stemma.png"}) {
+    EXPECT_TRUE(FileExists(std::string("C:\\VornZAV\\") + name)) << name;
+  }
+  const std::string desktop = GetDesktopFolder();
+  EXPECT_TRUE(FileExists(desktop + "\\Vorn_ZAV.lnk"));
+  EXPECT_TRUE(FileExists(desktop + "\\Oriolo_2022.lnk"));
+  EXPECT_TRUE(FileExists("C:\\VornZAV\\Archivi\\Pazienti.db"));
+  EXPECT_TRUE(FileExists("C:\\VornZAV\\CriptaCF\\LEGGIMI.txt"));
+  // The alias was saved: a fresh engine on the same file knows it.
+  TDBEngine later;
+  EXPECT_TRUE(later.DefaultSession().IsAlias("ZAV"));
+  // The packages are gone, the unpacked installer stays.
+  EXPECT_FALSE(FileExists(InstTempDir + "\\ZAV.ZIP"));
+  EXPECT_FALSE(FileExists(InstTempDir + "\\dbe_2018.zip"));
+  EXPECT_TRUE(FileExists(InstTempDir + "\\Dbe_2018\\Setup.exe"));
+
+  EXPECT_EQ(window_.BtnAvanti->text(), QStringLiteral("Fine"));
+  EXPECT_EQ(window_.BarrazzaTotale().Position(), 0);
+  EXPECT_FALSE(Logged(" DBE risulta già installato..."));
+  const std::vector<std::string> order = {" Controllo DBE...",
+                                          " Inizio download DBE dal web...",
+                                          " Fine download DBE",
+                                          " Avvio installazione DBE",
+                                          " Controllo ZAV...",
+                                          " Inizio download ZAV dal web...",
+                                          " Fine download ZAV",
+                                          " File copiato in C:\\VornZAV\\",
+                                          " Inizio configurazione Alias: ZAV",
+                                          " Inizio configurazione CriptaCF",
+                                          " Installazione terminata."};
+  for (size_t i = 0; i < order.size(); ++i) {
+    ASSERT_TRUE(Logged(order[i])) << order[i];
+    if (i > 0) {
+      EXPECT_LT(Position(order[i - 1]), Position(order[i])) << order[i];
+    }
+  }
+  EXPECT_FALSE(window_.TerminateRequested());
+
+  // "Fine" pressed again ends the program, without a line.
+  const size_t lines = Log().size();
+  window_.BtnAvanti->click();
+  EXPECT_TRUE(window_.TerminateRequested());
+  EXPECT_EQ(Log().size(), lines);
+}
+
+TEST_F(InstallStepsTest, AnUpdateAlignsTheArchiveAndKeepsItsRows) {
+  MakePackages();
+  DemoServer server(download_);
+  Answerer answerer;
+  {
+    InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+    steps.Install();
+    QTimer engineWatch;
+    const fs::path config = Host("C:\\DBE\\DBE.CFG");
+    QObject::connect(&engineWatch, &QTimer::timeout, [&] {
+      if (QApplication::activeModalWidget() && !fs::exists(config)) WaitForEngine(config);
+    });
+    engineWatch.start(1);
+    window_.BtnAvanti->click();
+    ASSERT_EQ(window_.BtnAvanti->text(), QStringLiteral("Fine"));
+  }
+  // Rows entered by the module meanwhile.
+  const std::string tool = test::BuildFolder().toStdString() + "/tools/vorn-dbe";
+  ASSERT_EQ(std::system(("\"" + tool + "\" insert 'C:\\VornZAV\\Archivi' Pazienti '' Rossi Mario 1970-01-02 nota >/dev/null").c_str()), 0);
+  ASSERT_EQ(std::system(("\"" + tool + "\" insert 'C:\\VornZAV\\Archivi' Pazienti '' Bianchi Anna 1980-03-04 '' >/dev/null").c_str()), 0);
+
+  // The next release: templates gained and changed fields.
+  MakePackages(2);
+  window_.BtnAvanti->setText(QStringLiteral("Installa/Aggiorna"));
+  window_.MemoSpace->clear();
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  steps.Install();
+  window_.BtnAvanti->click();
+
+  EXPECT_TRUE(Logged(" DBE risulta già installato..."));
+  EXPECT_TRUE(Logged(" ALLINEAMENTO ARCHIVI ESEGUITO CORRETTAMENTE"));
+  EXPECT_TRUE(Logged(" Allineamento: Pazienti"));
+  EXPECT_EQ(window_.BtnAvanti->text(), QStringLiteral("Fine"));
+
+  TTable table(DefaultSession());
+  table.SetDatabaseName("ZAV");
+  table.SetTableName("Pazienti");
+  table.Open();
+  std::vector<std::string> names;
+  for (const auto& field : table.Fields()) names.push_back(field.FieldName);
+  EXPECT_EQ(names, (std::vector<std::string>{"ID", "COGNOME", "NOME", "NATO_IL", "NOTE", "CODICE_FISCALE", "PESO"}));
+  EXPECT_EQ(table.RecordCount(), 2);
+  table.Close();
+}
+
+TEST_F(InstallStepsTest, AnUnreachableServerShowsTheErrorAndStopsTheSequence) {
+  // A port nobody listens on: take one and let it go.
+  uint16_t port;
+  {
+    DemoServer server(download_);
+    port = server.Port();
+  }
+  ForceDirectories("C:\\DBE");
+  std::ofstream(Host("C:\\DBE\\DBE.CFG")) << "[\\SYSTEM\\INIT]\nLOCAL SHARE=FALSE\n";
+  InstallSteps steps(window_, Server(port), "C:\\VornZAV\\");
+  steps.Install();
+  Answerer answerer;
+  window_.BtnAvanti->click();
+
+  ASSERT_EQ(answerer.Boxes().size(), 1u);
+  EXPECT_EQ(answerer.Boxes()[0].Caption, QStringLiteral("VORN - Zavario"));
+  EXPECT_TRUE(answerer.Boxes()[0].Text.contains(QStringLiteral("Socket Error # 10061")));
+  EXPECT_EQ(window_.BtnAvanti->text(), QStringLiteral("Installa/Aggiorna"));
+  EXPECT_FALSE(Logged(" Controllo ZAV..."));
+  EXPECT_FALSE(Logged(" Installazione terminata."));
+}
+
+TEST_F(InstallStepsTest, AMissingRemoteFileIsLoggedAndTheStepGoesOn) {
+  MakePackages();
+  fs::remove(Packages() / "ZAV.ZIP");
+  DemoServer server(download_);
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  Answerer answerer;
+  steps.BtnZAVClick();
+
+  bool reported = false;
+  for (const std::string& line : Log()) {
+    if (line.rfind(" Errore nel download: ", 0) == 0) reported = true;
+  }
+  EXPECT_TRUE(reported);
+  EXPECT_TRUE(Logged(" Fine download ZAV"));
+  EXPECT_TRUE(Logged(" File copiato in C:\\VornZAV\\"));
+  // One step for the check and one for the copies: none for the download.
+  EXPECT_EQ(window_.BarrazzaTotale().Position(), 2);
+}
+
+TEST_F(InstallStepsTest, AServerWithoutSizeStillDeliversThePackage) {
+  MakePackages();
+  DemoServer server(download_, {QStringLiteral("--no-size")});
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  Answerer answerer;
+  steps.BtnZAVClick();
+
+  for (const std::string& line : Log()) EXPECT_NE(line.rfind(" Errore nel download: ", 0), 0u) << line;
+  EXPECT_TRUE(FileExists("C:\\VornZAV\\VornZAV.exe"));
+  EXPECT_EQ(window_.BarrazzaTotale().Position(), 3);
+}
+
+TEST_F(InstallStepsTest, APackageLackingAFileInstallsTheOthersAndTheShellSaysWhich) {
+  MakePackages();
+  const std::string zip = (Packages() / "ZAV.ZIP").string();
+  ASSERT_EQ(std::system(("zip -q -d \"" + zip + "\" Quadra.exe").c_str()), 0);
+  DemoServer server(download_);
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  Answerer answerer;
+  steps.BtnZAVClick();
+
+  EXPECT_FALSE(FileExists("C:\\VornZAV\\Quadra.exe"));
+  EXPECT_TRUE(FileExists("C:\\VornZAV\\Livella.exe"));
+  ASSERT_EQ(answerer.Boxes().size(), 1u);
+  EXPECT_TRUE(answerer.Boxes()[0].Text.contains(QStringLiteral("Quadra.exe")));
+}
+
+// A server that logs the client in and hangs up at once: Connect returns
+// without a connection every time.
+TEST_F(InstallStepsTest, ConnectingGivesUpAfterThreeAttempts) {
+  QProcess hangUp;
+  hangUp.setProgram(QStringLiteral("/usr/bin/python3"));
+  hangUp.setArguments({QStringLiteral("-c"), QStringLiteral(R"(
+import socket, sys
+listener = socket.socket()
+listener.bind(("127.0.0.1", 0))
+listener.listen(5)
+print(listener.getsockname()[1], flush=True)
+listener.settimeout(20)
+for attempt in range(5):
+    try:
+        conn, _ = listener.accept()
+    except socket.timeout:
+        break
+    conn.settimeout(5)
+    conn.sendall(b"220 ready\r\n")
+    buffered = b""
+    types = 0
+    try:
+        while types < 2:
+            data = conn.recv(4096)
+            if not data:
+                break
+            buffered += data
+            while b"\r\n" in buffered:
+                line, buffered = buffered.split(b"\r\n", 1)
+                verb = line.split(b" ")[0].upper()
+                reply = {b"USER": b"331 password", b"PASS": b"230 in", b"FEAT": b"211 none",
+                         b"SYST": b"215 UNIX", b"TYPE": b"200 ok"}.get(verb, b"500 no")
+                if verb == b"TYPE":
+                    types += 1
+                if types == 2:
+                    # The last reply leaves in one segment with the end of
+                    # the connection, so the client sees both at once.
+                    conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_CORK, 1)
+                conn.sendall(reply + b"\r\n")
+    except OSError:
+        pass
+    conn.close()
+    print("closed", flush=True)
+)")});
+  hangUp.start();
+  ASSERT_TRUE(hangUp.waitForReadyRead(10000));
+  const uint16_t port = static_cast<uint16_t>(QString::fromUtf8(hangUp.readLine()).trimmed().toUInt());
+
+  InstallSteps steps(window_, Server(port), "C:\\VornZAV\\");
+  steps.Install();
+  Answerer answerer;
+  window_.BtnZAV->click();
+  hangUp.kill();
+  hangUp.waitForFinished();
+
+  ASSERT_EQ(answerer.Boxes().size(), 1u);
+  EXPECT_EQ(answerer.Boxes()[0].Text, QStringLiteral("Not Connected."));
+  EXPECT_FALSE(Logged(" Controllo ZAV..."));
+  int connections = 0;
+  for (const std::string& line : Log()) connections += line == " Connected." ? 1 : 0;
+  EXPECT_EQ(connections, InstallSteps::MaxConnectAttempts);
+}
+
+}  // namespace
+}  // namespace vorn
