@@ -66,10 +66,13 @@ inline int RunMessageLoop() {
   return QCoreApplication::exec();
 }
 
-// The build folder: VORN_BUILD_DIR, else the parent of the test program's folder.
+// The build folder the tests were built in.
 inline QString BuildFolder() {
-  const QString named = qEnvironmentVariable("VORN_BUILD_DIR");
-  return named.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/..") : named;
+#ifdef VORN_TEST_BUILD_DIR
+  return QStringLiteral(VORN_TEST_BUILD_DIR);
+#else
+  return QCoreApplication::applicationDirPath() + QStringLiteral("/..");
+#endif
 }
 
 // A fresh folder tree for drive C:, the temporary folder and the home folder,
