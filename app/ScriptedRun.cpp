@@ -78,6 +78,10 @@ void ScriptedRun::Poll() {
   }
 }
 
+namespace {
+constexpr qint64 InformationReadingMs = 2000;
+}  // namespace
+
 void ScriptedRun::AnswerMessageBox() {
   auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
   if (!modal || !modal->isVisible() || modal == &dialog_) return;
@@ -85,6 +89,16 @@ void ScriptedRun::AnswerMessageBox() {
     // Still up after Enter: closed by its frame instead.
     modal->reject();
     return;
+  }
+  // An information box asks the user to wait for something outside the
+  // program (the engine's installer): it is read for a while, as a person
+  // would, before OK.
+  if (modal->windowTitle() == QStringLiteral("Information")) {
+    if (modal != waiting_) {
+      waiting_ = modal;
+      waitingSince_.start();
+    }
+    if (waitingSince_.elapsed() < InformationReadingMs) return;
   }
   answered_ = modal;
   if (auto* box = qobject_cast<QMessageBox*>(modal)) {

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -52,6 +53,8 @@ class ScriptedRun : public QObject {
   QString screenshot_;
   QTimer* poll_;
   QPointer<QDialog> answered_;  // the dialog answered last
+  QPointer<QDialog> waiting_;   // an information box being read
+  QElapsedTimer waitingSince_;
   bool started_ = false;
 };
 
