@@ -8,7 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/CodePage.h"
@@ -143,10 +143,41 @@ class TZUUnzipper {
   std::vector<uint8_t> input_ = std::vector<uint8_t>(kZipBufferSize);
   TZUCoDecStore store_;
   std::unique_ptr<TZUCoDecInflate> inflate_;
-  // Folders known to exist during this Extract (case folded): a package of
-  // thousands of files needs each folder looked up once, not once per file.
-  std::unordered_set<std::string> knownFolders_;
+  // What each target folder holds, read once per Extract (names case
+  // folded, true for a folder): a package of thousands of files then needs
+  // one listing per folder instead of a search of the folder per file. The
+  // listing is kept up to date with what this Extract creates; a file that
+  // appears meanwhile is still never overwritten, as targets thought missing
+  // are created exclusively.
+  using TFolderListing = std::unordered_map<std::string, bool>;
+  std::unordered_map<std::string, TFolderListing> listings_;
+  const TFolderListing* Listing(const std::string& folder);
+  bool TargetExists(const std::string& target, bool folderOnly);
+  void NoteCreated(const std::string& path, bool isFolder);
 };
+
+const TZUUnzipper::TFolderListing* TZUUnzipper::Listing(const std::string& folder) {
+  const std::string key = FoldCase(folder);
+  if (const auto found = listings_.find(key); found != listings_.end()) return &found->second;
+  if (!DirectoryExists(folder)) return nullptr;
+  TFolderListing& listing = listings_[key];
+  for (const DirEntry& item : ListDirectory(folder)) listing[FoldCase(item.Name)] = item.IsDirectory;
+  return &listing;
+}
+
+bool TZUUnzipper::TargetExists(const std::string& target, bool folderOnly) {
+  const std::string path = ExcludeTrailingBackslash(target);
+  const TFolderListing* listing = Listing(ExcludeTrailingBackslash(ExtractFilePath(path)));
+  if (!listing) return false;
+  const auto found = listing->find(FoldCase(ExtractFileName(path)));
+  return found != listing->end() && (!folderOnly || found->second);
+}
+
+void TZUUnzipper::NoteCreated(const std::string& path, bool isFolder) {
+  const std::string clean = ExcludeTrailingBackslash(path);
+  const auto found = listings_.find(FoldCase(ExcludeTrailingBackslash(ExtractFilePath(clean))));
+  if (found != listings_.end()) found->second[FoldCase(ExtractFileName(clean))] = isFolder;
+}
 
 int TZUUnzipper::Run() {
   if (body_.ZipFileName().empty()) return Fail(MsgNoZipSpecified);
@@ -316,7 +347,7 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
     return FailWith(MsgInvalidFilename, name);
   }
 
-  const bool exists = entry.IsDirOnly ? DirectoryExists(target) : GetFileAttributes(target) != INVALID_FILE_ATTRIBUTES;
+  const bool exists = TargetExists(target, entry.IsDirOnly);
   if (exists && !entry.IsDirOnly && !OverwriteAllowed(entry, target)) return Fail(MsgNoOverwrite);
   if (!exists && !entry.IsDirOnly && (body_.ExtrOptionsValue & ExtrFreshen)) return Fail(MsgFileNotFound);
 
@@ -358,9 +389,11 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
       return FailWith(MsgBuildBasePath, base_);
     }
     const std::string folder = ExcludeTrailingBackslash(entry.IsDirOnly ? target : ExtractFilePath(target));
-    if (!folder.empty() && !knownFolders_.contains(FoldCase(folder))) {
-      if (!DirectoryExists(folder) && !ForceDirectories(folder)) return FailWith(MsgBuildPath, target);
-      knownFolders_.insert(FoldCase(folder));
+    if (!folder.empty() && !Listing(folder)) {
+      if (!ForceDirectories(folder)) return FailWith(MsgBuildPath, target);
+      // Levels above may have changed: they are listed again when needed.
+      listings_.clear();
+      listings_[FoldCase(folder)];
     }
   }
   if (entry.IsDirOnly) {
@@ -396,6 +429,7 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& name, cons
     // Only now, with the new content complete and checked, is the old file replaced.
     if (!targetExists) {
       temp.Committed();
+      NoteCreated(target, false);
     } else {
       const uint32_t attributes = GetFileAttributes(target);
       if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {

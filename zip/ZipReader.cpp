@@ -116,8 +116,9 @@ int64_t TZUZipReader::Read(void* buffer, size_t count) {
       done += n;
       continue;
     }
-    // Large reads go straight to the file; small ones refill the buffer.
-    if (count - done >= kReadBuffer) {
+    // Large reads (an extraction's 32768-byte blocks) go straight to the
+    // file; small ones (directory records, headers) refill the buffer.
+    if (count - done >= kReadBuffer / 4) {
       const int64_t n = file_.Read(out + done, count - done);
       if (n <= 0) return n < 0 && done == 0 ? -1 : static_cast<int64_t>(done);
       done += static_cast<size_t>(n);

@@ -146,6 +146,17 @@ TEST_F(ExtractTest, UnsafeNamesAreSkippedAndNothingIsWrittenOutside) {
   EXPECT_EQ(zip.ErrCode(), 0);
 }
 
+TEST_F(ExtractTest, FileInTheWayOfAFolder) {
+  std::ofstream(temp.Host("out/x")) << "a file";
+  ZipBuilder b;
+  b.Entries = {Entry("x/"), Entry("x/y.txt", "y"), Entry("z/deep/w.txt", "w")};
+  EXPECT_EQ(ExtractArchive(b), 0);
+  EXPECT_EQ(skips.size(), 2u);
+  EXPECT_EQ(skips[0], "x\\:StPathError:30");
+  EXPECT_EQ(Out("x"), "a file");
+  EXPECT_EQ(Out("z/deep/w.txt"), "w");
+}
+
 TEST_F(ExtractTest, UnixSymbolicLinkBecomesAPlainFile) {
   ZipBuilder b;
   b.Entries = {Entry("link", "/etc/passwd")};
