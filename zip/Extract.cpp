@@ -272,29 +272,29 @@ int TZUUnzipper::Select() {
   if (specs.empty()) specs.push_back("*.*");
   const bool manySpecs = specs.size() > 10;
   if (manySpecs) body_.GaugeNewXtraItem(ZxProcessing, static_cast<int64_t>(specs.size()));
-  for (std::string spec : specs) {
-    for (char& c : spec) {
+  for (std::string pattern : specs) {
+    for (char& c : pattern) {
       if (c == '/') c = '\\';
     }
     bool any = false;
-    const bool everything = spec == "*.*" || spec == "*";
-    const bool plain = spec.find_first_of("*?|") == std::string::npos;
+    const bool everything = pattern == "*.*" || pattern == "*";
+    const bool plain = pattern.find_first_of("*?|") == std::string::npos;
     for (TZUEntryReader& entry : reader_->Entries()) {
       const std::string& name = body_.EntryName(entry);
       if (plain) {
-        if (!SameText(spec, name)) continue;
+        if (!SameText(pattern, name)) continue;
         if (!Excluded(name)) {
           entry.Selected = true;
           any = true;
         }
         break;  // the first entry of that name only
       }
-      if ((everything || ZipSpecMatch(spec, name)) && !Excluded(name)) {
+      if ((everything || ZipSpecMatch(pattern, name)) && !Excluded(name)) {
         entry.Selected = true;
         any = true;
       }
     }
-    if (!any && body_.Skipping(spec, StNotFound, Fail(MsgNothingToDo))) return Fail(MsgNothingToDo);
+    if (!any && body_.Skipping(pattern, StNotFound, Fail(MsgNothingToDo))) return Fail(MsgNothingToDo);
     if (manySpecs) body_.GaugeAdvanceXtra(1);
   }
   specs.clear();  // it receives the names of the extracted entries
@@ -550,13 +550,13 @@ void TZUUnzipper::Succeeded(const std::string& name, const std::string& part, co
 
 }  // namespace
 
-bool ZipSpecMatch(std::string_view spec, std::string_view name) {
+bool ZipSpecMatch(std::string_view pattern, std::string_view name) {
   const std::string foldedName = FoldCase(name);
   size_t start = 0;
-  while (start <= spec.size()) {
-    size_t end = spec.find('|', start);
-    if (end == std::string_view::npos) end = spec.size();
-    std::string alternative = FoldCase(spec.substr(start, end - start));
+  while (start <= pattern.size()) {
+    size_t end = pattern.find('|', start);
+    if (end == std::string_view::npos) end = pattern.size();
+    std::string alternative = FoldCase(pattern.substr(start, end - start));
     for (char& c : alternative) {
       if (c == '/') c = '\\';
     }

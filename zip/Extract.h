@@ -45,6 +45,6 @@ class TZUOpUnzipFiles : public TZUOperationRoot {
 // Matching of entry names against specifications: "*" any run, "?" one
 // character but never "\", "|" between alternatives, "*.*" everything;
 // letter case ignored. A plain name is compared whole.
-bool ZipSpecMatch(std::string_view spec, std::string_view name);
+bool ZipSpecMatch(std::string_view pattern, std::string_view name);
 
 }  // namespace vorn

@@ -24,7 +24,7 @@ class TZUProblemItem : public TZUProblem {
   TZUSkipTypes FSkipCode;
 };
 
-// One line of the skip list: the entry name (or specification) and its problem.
+// One line of the skip list: the entry name (or the pattern that found nothing) and its problem.
 struct TZUSkipLine {
   std::string Name;
   TZUProblemItem Problem;

@@ -90,8 +90,8 @@ int TZUCore::ZipMessageDialog(const std::string& title, std::string& text, uint3
   request.Title = caption;
   request.Text = text;
   request.Kind = ZipDialogKindOf(context);
-  for (const TZipButtonSpec& spec : ZipDialogButtonSpecs(buttons)) {
-    request.Buttons.push_back({ZipLoadStr(spec.CaptionId), spec.Result});
+  for (const TZipButtonSpec& button : ZipDialogButtonSpecs(buttons)) {
+    request.Buttons.push_back({ZipLoadStr(button.CaptionId), button.Result});
   }
   request.DefaultResult = ZipDialogDefaultResult(buttons);
   request.EscapeResult = ZipDialogEscapeResult(buttons);

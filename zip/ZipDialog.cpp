@@ -19,8 +19,8 @@ constexpr TZipButtonSpec kButtonOrder[] = {
 
 std::vector<TZipButtonSpec> ZipDialogButtonSpecs(TZipDialogButtons buttons) {
   std::vector<TZipButtonSpec> specs;
-  for (const TZipButtonSpec& spec : kButtonOrder) {
-    if (buttons & spec.Bit) specs.push_back(spec);
+  for (const TZipButtonSpec& button : kButtonOrder) {
+    if (buttons & button.Bit) specs.push_back(button);
   }
   return specs;
 }
