@@ -42,7 +42,7 @@ class TZUOpUnzipFiles : public TZUOperationRoot {
   std::string Name() const override { return "Extract"; }
 };
 
-// Matching of entry names against specifications: "*" any run, "?" one
+// Matching of entry names against entry specifications: "*" any run, "?" one
 // character but never "\", "|" between alternatives, "*.*" everything;
 // letter case ignored. A plain name is compared whole.
 bool ZipSpecMatch(std::string_view pattern, std::string_view name);
