@@ -15,6 +15,7 @@
 #include "engine/DBEngine.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
+#include "platform/Wildcard.h"
 
 namespace vorn {
 
@@ -32,14 +33,14 @@ std::string TrimBlanks(const std::string& text) {
 
 }  // namespace
 
-bool IsEngineLocalShareSet() {
+bool IsEngineLocalShareSet(TSession& session) {
   std::vector<std::string> params;
-  DefaultSession().GetConfigParams("\\SYSTEM\\INIT", "", params);
+  session.GetConfigParams("\\SYSTEM\\INIT", "", params);
   std::string value;
-  const std::string key = "LOCAL SHARE=";
   for (const std::string& line : params) {
-    if (line.compare(0, key.size(), key) == 0) {
-      value = line.substr(key.size());
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos && SameText(line.substr(0, equals), "LOCAL SHARE")) {
+      value = line.substr(equals + 1);
       break;
     }
   }
@@ -48,6 +49,8 @@ bool IsEngineLocalShareSet() {
                  [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
   return value == "TRUE";
 }
+
+bool IsEngineLocalShareSet() { return IsEngineLocalShareSet(DefaultSession()); }
 
 InstallSteps::InstallSteps(TSetup_ZAV& window, DownloadServer server, std::string programDir)
     : window_(window),

@@ -44,6 +44,8 @@ class ENotConnected : public std::runtime_error {
 
 // True exactly when the engine's "LOCAL SHARE" reads "TRUE" (blanks removed,
 // letters upper-cased). Raises the engine's error when it cannot be read.
+// The program asks its default session; tests may pass another.
+bool IsEngineLocalShareSet(TSession& session);
 bool IsEngineLocalShareSet();
 
 class InstallSteps {

@@ -17,6 +17,7 @@
 #include "app/MessageBoxes.h"
 #include "app/V_Main.h"
 #include "engine/DBEngine.h"
+#include "engine/DatabaseError.h"
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "engine/Table.h"
@@ -323,6 +324,29 @@ TEST_F(InstallStepsTest, APackageLackingAFileInstallsTheOthersAndTheShellSaysWhi
   EXPECT_TRUE(FileExists("C:\\VornZAV\\Livella.exe"));
   ASSERT_EQ(answerer.Boxes().size(), 1u);
   EXPECT_TRUE(answerer.Boxes()[0].Text.contains(QStringLiteral("Quadra.exe")));
+}
+
+// The setting decides nothing in the sequence, but it is read as the engine
+// writes it: blanks around it and letter case do not matter.
+TEST(IsEngineLocalShareSetTest, ReadsTheSettingLoosely) {
+  test::TempDrive drive;
+  ForceDirectories("C:\\DBE");
+  const fs::path config = *ToHostPath("C:\\DBE\\DBE.CFG");
+  const auto readWith = [&](const std::string& lines) {
+    std::ofstream(config, std::ios::trunc) << "[\\SYSTEM\\INIT]\r\n" << lines;
+    TDBEngine engine;  // a fresh reading of the file
+    return IsEngineLocalShareSet(engine.DefaultSession());
+  };
+  EXPECT_TRUE(readWith("LOCAL SHARE=TRUE\r\n"));
+  EXPECT_TRUE(readWith("LOCAL SHARE=  true \r\n"));
+  EXPECT_FALSE(readWith("LOCAL SHARE=FALSE\r\n"));
+  EXPECT_FALSE(readWith("LOCAL SHARE=\r\n"));
+  EXPECT_FALSE(readWith("LANGDRIVER=ascii\r\n"));
+  EXPECT_FALSE(readWith("LOCAL SHARE=TRUE YES\r\n"));
+
+  fs::remove(config);
+  TDBEngine missing;
+  EXPECT_THROW(IsEngineLocalShareSet(missing.DefaultSession()), EDatabaseError);
 }
 
 // A server that logs the client in and hangs up at once: Connect returns
