@@ -186,6 +186,17 @@ bool PlaceTemporary(const fs::path& temporary, const fs::path& target, bool repl
   return FailErrno(error, target);
 }
 
+// Keeps a lookup cache of this thread true after a rename: a renamed folder
+// changes every path below it.
+void NoteMoved(const fs::path& source, const fs::path& target, bool folder) {
+  if (folder) {
+    NoteHostFolderChanged();
+    return;
+  }
+  NoteHostNameRemoved(source);
+  NoteHostNameCreated(target);
+}
+
 bool CopyHostFile(const fs::path& from, const fs::path& to, bool replace) {
   const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (source < 0) return FailErrno(errno, from);
@@ -353,6 +364,7 @@ bool CreateDir(const std::string& path) {
     if (errno == ENOENT) return Fail(ERROR_PATH_NOT_FOUND);
     return FailErrno(errno, *host);
   }
+  NoteHostNameCreated(*host);
   return true;
 }
 
@@ -375,6 +387,7 @@ bool DeleteFile(const std::string& path) {
   if (S_ISDIR(info.st_mode)) return Fail(ERROR_ACCESS_DENIED);
   if (S_ISREG(info.st_mode) && IsReadOnlyFile(info)) return Fail(ERROR_ACCESS_DENIED);
   if (unlink(host->c_str()) != 0) return FailErrno(errno, *host);
+  NoteHostNameRemoved(*host);
   return true;
 }
 
@@ -385,6 +398,7 @@ bool RemoveDir(const std::string& path) {
     if (errno == ENOTDIR) return Fail(ERROR_DIRECTORY);
     return FailErrno(errno, *host);
   }
+  NoteHostFolderChanged();
   return true;
 }
 
@@ -408,12 +422,16 @@ bool MoveFile(const std::string& from, const std::string& to, bool replace) {
       target = *found;  // replacing keeps the existing name
     }
   }
-  if (rename(source->c_str(), target.c_str()) == 0) return true;
+  if (rename(source->c_str(), target.c_str()) == 0) {
+    NoteMoved(*source, target, S_ISDIR(sourceInfo.st_mode));
+    return true;
+  }
   if (errno != EXDEV) return FailErrno(errno, target);
   // Another volume: a file is copied and the original removed; a folder is not moved.
   if (S_ISDIR(sourceInfo.st_mode)) return Fail(ERROR_NOT_SAME_DEVICE);
   if (!CopyHostFile(*source, target, replace)) return false;
   unlink(source->c_str());
+  NoteMoved(*source, target, false);
   return true;
 }
 
@@ -422,7 +440,9 @@ bool CopyFile(const std::string& from, const std::string& to, bool replace) {
   if (!source) return false;
   const auto target = HostOf(to);
   if (!target) return false;
-  return CopyHostFile(*source, *target, replace);
+  if (!CopyHostFile(*source, *target, replace)) return false;
+  NoteHostNameCreated(*target);
+  return true;
 }
 
 bool GetFileInfo(const std::string& path, FileInfo& info) {

@@ -34,11 +34,14 @@ int OpenHost(const std::string& path, FileOpen mode) {
   const auto host = ToHostPath(path);
   if (!host) return FailedOpen(ERROR_PATH_NOT_FOUND);
   struct stat info {};
-  const bool exists = stat(host->c_str(), &info) == 0;
-  if (exists && S_ISDIR(info.st_mode)) return FailedOpen(ERROR_ACCESS_DENIED);
-  if (exists && mode == FileOpen::CreateNew) return FailedOpen(ERROR_FILE_EXISTS);
-  if (exists && mode != FileOpen::Read && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-    return FailedOpen(ERROR_ACCESS_DENIED);
+  // A new file is created exclusively, so it needs no test beforehand; the
+  // refusal of an existing one is told apart after the fact.
+  if (mode != FileOpen::CreateNew) {
+    const bool exists = stat(host->c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) return FailedOpen(ERROR_ACCESS_DENIED);
+    if (exists && mode != FileOpen::Read && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+      return FailedOpen(ERROR_ACCESS_DENIED);
+    }
   }
   int flags = O_CLOEXEC;
   switch (mode) {
@@ -55,9 +58,13 @@ int OpenHost(const std::string& path, FileOpen mode) {
       const bool folder = stat(host->parent_path().c_str(), &parent) == 0 && S_ISDIR(parent.st_mode);
       return FailedOpen(folder ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
     }
-    if (error == EEXIST) return FailedOpen(ERROR_FILE_EXISTS);
+    if (error == EEXIST) {
+      const bool folder = stat(host->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+      return FailedOpen(folder ? ERROR_ACCESS_DENIED : ERROR_FILE_EXISTS);
+    }
     return FailedOpen(WinErrorFromErrno(error));
   }
+  if (flags & O_CREAT) NoteHostNameCreated(*host);
   SetLastError(0);
   return fd;
 }

@@ -18,7 +18,10 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <unordered_map>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -150,25 +153,22 @@ std::string Join(const ParsedPath& parsed) {
   return result;
 }
 
+// One folder's names by their case-folded form; for each, every variant
+// present, so that the smallest stays known when one is removed.
+using FolderNames = std::unordered_map<std::string, std::set<std::string>>;
+
+// The name in folder that equals name without regard to case, if any, read
+// from the folder itself (or from the active cache's copy of it). Among
+// several case variants the smallest name is taken so that the answer does
+// not depend on the order of the folder.
+std::optional<std::string> ScanFolder(const fs::path& folder, const std::string& name);
+
 // The name in folder that equals name without regard to case, if any. An
-// exact match wins; among several case variants the smallest name is taken
-// so that the answer does not depend on the order of the folder.
+// exact match wins.
 std::optional<std::string> FindNameInFolder(const fs::path& folder, const std::string& name) {
   struct stat info {};
   if (lstat((folder / name).c_str(), &info) == 0) return name;
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-  if (!dir) return std::nullopt;
-  const std::string folded = FoldCase(name);
-  std::optional<std::string> found;
-  while (const dirent* entry = readdir(dir.get())) {
-    const std::string_view candidate(entry->d_name);
-    // Folding keeps the byte length (ASCII and Latin-1 letters), so other
-    // lengths can be passed over without folding.
-    if (candidate.size() != name.size()) continue;
-    if (FoldCase(candidate) != folded) continue;
-    if (!found || candidate < *found) found = std::string(candidate);
-  }
-  return found;
+  return ScanFolder(folder, name);
 }
 
 // True when path lies at or below root (both absolute and normal).
@@ -198,6 +198,120 @@ std::string HostToWin(const std::string& drive, const fs::path& relative, bool t
 }
 
 }  // namespace
+
+struct PathLookupCache::Listings {
+  std::unordered_map<std::string, FolderNames> Folders;  // by host folder path
+};
+
+namespace {
+
+thread_local PathLookupCache::Listings* activeListings = nullptr;
+thread_local PathLookupCache* activeOwner = nullptr;
+
+FolderNames ReadFolderNames(DIR* dir) {
+  FolderNames names;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view candidate(entry->d_name);
+    if (candidate == "." || candidate == "..") continue;
+    names[FoldCase(candidate)].insert(std::string(candidate));
+  }
+  return names;
+}
+
+std::optional<std::string> ScanFolder(const fs::path& folder, const std::string& name) {
+  if (activeListings) {
+    auto found = activeListings->Folders.find(folder.string());
+    if (found == activeListings->Folders.end()) {
+      std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+      if (!dir) return std::nullopt;  // a missing folder is not remembered
+      found = activeListings->Folders.emplace(folder.string(), ReadFolderNames(dir.get())).first;
+    }
+    const auto variants = found->second.find(FoldCase(name));
+    if (variants == found->second.end()) return std::nullopt;
+    // As below: only names of the same byte length count.
+    for (const std::string& variant : variants->second) {
+      if (variant.size() == name.size()) return variant;
+    }
+    return std::nullopt;
+  }
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+  if (!dir) return std::nullopt;
+  const std::string folded = FoldCase(name);
+  std::optional<std::string> found;
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view candidate(entry->d_name);
+    // Folding keeps the byte length (ASCII and Latin-1 letters), so other
+    // lengths can be passed over without folding.
+    if (candidate.size() != name.size()) continue;
+    if (FoldCase(candidate) != folded) continue;
+    if (!found || candidate < *found) found = std::string(candidate);
+  }
+  return found;
+}
+
+// The host path for parts below base. The whole path in the case given is
+// tried first, then its folder, with one call each; only when both are
+// missing are the levels looked up one by one from the base.
+fs::path Resolve(const fs::path& base, const std::vector<std::string>& parts) {
+  if (parts.empty()) return base;
+  fs::path folder = base;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) folder /= parts[i];
+  const std::string& last = parts.back();
+  struct stat info {};
+  if (lstat((folder / last).c_str(), &info) == 0) return folder / last;
+  if (parts.size() == 1 || lstat(folder.c_str(), &info) == 0) {
+    // The folder is there as given and the name as given is not.
+    if (auto found = ScanFolder(folder, last)) return folder / *found;
+    return folder / last;
+  }
+  fs::path host = base;
+  bool folderExists = true;
+  for (const auto& part : parts) {
+    if (folderExists) {
+      if (auto found = FindNameInFolder(host, part)) {
+        host /= *found;
+        continue;
+      }
+      folderExists = false;
+    }
+    host /= part;
+  }
+  return host;
+}
+
+}  // namespace
+
+PathLookupCache::PathLookupCache() : previous_(std::exchange(activeOwner, this)), listings_(std::make_unique<Listings>()) {
+  activeListings = listings_.get();
+}
+
+PathLookupCache::~PathLookupCache() {
+  activeOwner = previous_;
+  activeListings = previous_ ? previous_->listings_.get() : nullptr;
+}
+
+void NoteHostNameCreated(const fs::path& host) {
+  if (!activeListings) return;
+  const auto found = activeListings->Folders.find(host.parent_path().string());
+  if (found != activeListings->Folders.end()) {
+    const std::string name = host.filename().string();
+    found->second[FoldCase(name)].insert(name);
+  }
+}
+
+void NoteHostNameRemoved(const fs::path& host) {
+  if (!activeListings) return;
+  const auto found = activeListings->Folders.find(host.parent_path().string());
+  if (found != activeListings->Folders.end()) {
+    const std::string name = host.filename().string();
+    const auto variants = found->second.find(FoldCase(name));
+    if (variants != found->second.end()) variants->second.erase(name);
+  }
+}
+
+void NoteHostFolderChanged() {
+  if (activeListings) activeListings->Folders.clear();
+}
 
 fs::path DriveCRoot() {
   fs::path root = DriveCSetting();
@@ -263,18 +377,7 @@ std::optional<fs::path> ToHostPath(const std::string& winPath) {
   } else {
     return std::nullopt;
   }
-  bool folderExists = true;
-  for (const auto& part : parsed.Parts) {
-    if (folderExists) {
-      if (auto found = FindNameInFolder(host, part)) {
-        host /= *found;
-        continue;
-      }
-      folderExists = false;
-    }
-    host /= part;
-  }
-  return host;
+  return Resolve(host, parsed.Parts);
 }
 
 std::string ToWinPath(const fs::path& hostPath) {

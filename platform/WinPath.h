@@ -13,6 +13,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,33 @@ std::string FullWinPath(const std::string& path);
 // matched without regard to letter case; missing ones keep the given case.
 // Returns nullopt for paths on drives that do not exist and for network paths.
 std::optional<std::filesystem::path> ToHostPath(const std::string& winPath);
+
+// While an object of this class lives, ToHostPath on the same thread keeps
+// the folder listings it reads for letter-case lookups and reuses them, so
+// that creating thousands of files in one folder needs one listing instead of
+// one per file. The platform layer keeps the listings true to what it
+// creates, renames and deletes itself; a name another program makes in
+// another letter case meanwhile may go unseen until the scope ends (names in
+// the exact case given are always seen). Scopes nest; the innermost is used.
+class PathLookupCache {
+ public:
+  PathLookupCache();
+  ~PathLookupCache();
+  PathLookupCache(const PathLookupCache&) = delete;
+  PathLookupCache& operator=(const PathLookupCache&) = delete;
+
+  struct Listings;
+
+ private:
+  PathLookupCache* previous_;
+  std::unique_ptr<Listings> listings_;
+};
+
+// For the platform layer itself: reports a host name it has just created or
+// removed, or a folder it renamed or removed, to this thread's cache.
+void NoteHostNameCreated(const std::filesystem::path& host);
+void NoteHostNameRemoved(const std::filesystem::path& host);
+void NoteHostFolderChanged();
 
 // Maps a host path back: inside the C: folder it reads "C:\...", elsewhere "Z:\...".
 std::string ToWinPath(const std::filesystem::path& hostPath);

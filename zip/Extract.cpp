@@ -180,6 +180,8 @@ void TZUUnzipper::NoteCreated(const std::string& path, bool isFolder) {
 }
 
 int TZUUnzipper::Run() {
+  // Folder listings read for letter-case lookups serve the whole Extract.
+  const PathLookupCache lookups;
   if (body_.ZipFileName().empty()) return Fail(MsgNoZipSpecified);
   body_.SetShowProgress(ZspFull);
 

@@ -86,6 +86,16 @@ TEST_F(WinFileTest, OpeningFollowsWindowsRules) {
   fs::create_directories(Host("folder"));
   EXPECT_FALSE(file.TryOpen("C:\\folder", FileOpen::Read));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  // A new file may not take the name of a folder nor of a read-only file,
+  // in any letter case, and neither is touched.
+  EXPECT_FALSE(file.TryOpen("C:\\FOLDER", FileOpen::CreateNew));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(fs::is_directory(Host("folder")));
+  EXPECT_FALSE(file.TryOpen("C:\\EXISTING.TXT", FileOpen::CreateNew));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  EXPECT_TRUE(ReadOnly(Host("Existing.TXT")));
+  EXPECT_FALSE(file.TryOpen("C:\\nodir\\x.txt", FileOpen::CreateNew));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
 TEST_F(WinFileTest, NewFileKeepsItsCaseAndMoves) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TempDrive.h"
+#include "platform/FileSystem.h"
+#include "platform/WinFile.h"
 
 namespace vorn {
 namespace {
@@ -87,6 +89,112 @@ TEST_F(WinPathTest, AnExactMatchWinsOverOtherCaseVariants) {
   EXPECT_EQ(ToHostPath("C:\\Dup\\README"), Host("Dup/README"));
   // Neither exact: the smaller name, whatever the folder's order.
   EXPECT_EQ(ToHostPath("C:\\Dup\\ReadMe"), Host("Dup/README"));
+}
+
+TEST_F(WinPathTest, EachLevelMayDifferInCaseFromTheGivenName) {
+  Write(Host("Alto/Medio/Basso/file.TXT"), "x");
+  // Only the last name in another case, below folders given exactly.
+  EXPECT_EQ(ToHostPath("C:\\Alto\\Medio\\Basso\\FILE.txt"), Host("Alto/Medio/Basso/file.TXT"));
+  // A folder in another case, the rest exact.
+  EXPECT_EQ(ToHostPath("C:\\alto\\Medio\\Basso\\file.TXT"), Host("Alto/Medio/Basso/file.TXT"));
+  // A single level below the drive.
+  Write(Host("Radice.Ini"), "r");
+  EXPECT_EQ(ToHostPath("C:\\RADICE.INI"), Host("Radice.Ini"));
+  // Below a file nothing is looked up.
+  EXPECT_EQ(ToHostPath("C:\\RADICE.INI\\Sotto"), Host("Radice.Ini/Sotto"));
+  // Missing levels keep their case from the first missing one on.
+  EXPECT_EQ(ToHostPath("C:\\ALTO\\Nuovo\\MEDIO"), Host("Alto/Nuovo/MEDIO"));
+}
+
+TEST_F(WinPathTest, NamesCreatedMeanwhileByAnotherProgramAreSeen) {
+  fs::create_directories(Host("Cartella"));
+  EXPECT_EQ(ToHostPath("C:\\Cartella\\NUOVO.TXT"), Host("Cartella/NUOVO.TXT"));
+  Write(Host("Cartella/nuovo.txt"), "n");
+  EXPECT_EQ(ToHostPath("C:\\Cartella\\NUOVO.TXT"), Host("Cartella/nuovo.txt"));
+  Write(Host("Cartella/NUOVO.TXT"), "e");
+  EXPECT_EQ(ToHostPath("C:\\Cartella\\NUOVO.TXT"), Host("Cartella/NUOVO.TXT"));
+  fs::remove(Host("Cartella/NUOVO.TXT"));
+  EXPECT_EQ(ToHostPath("C:\\cartella\\nuovo.TXT"), Host("Cartella/nuovo.txt"));
+}
+
+// A lookup cache must give the same answers as the host, for everything the
+// platform layer itself creates, renames and removes while it is active.
+class PathLookupCacheTest : public TempDrive {};
+
+TEST_F(PathLookupCacheTest, FollowsFilesCreatedMovedAndDeletedThroughThePlatform) {
+  fs::create_directories(Host("Dest"));
+  Write(Host("Dest/Presente.txt"), "p");
+  const PathLookupCache lookups;
+  EXPECT_EQ(ToHostPath("C:\\Dest\\NUOVO.TXT"), Host("Dest/NUOVO.TXT"));  // the folder is listed now
+  EXPECT_EQ(ToHostPath("C:\\Dest\\PRESENTE.TXT"), Host("Dest/Presente.txt"));
+  {
+    WinFile created("C:\\Dest\\nuovo.txt", FileOpen::CreateNew);
+  }
+  EXPECT_EQ(ToHostPath("C:\\Dest\\NUOVO.TXT"), Host("Dest/nuovo.txt"));
+  WinFile again;
+  EXPECT_FALSE(again.TryOpen("C:\\Dest\\NUOVO.TXT", FileOpen::CreateNew));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+
+  ASSERT_TRUE(MoveFile("C:\\Dest\\NUOVO.TXT", "C:\\Dest\\Spostato.txt", false));
+  EXPECT_EQ(ToHostPath("C:\\DEST\\SPOSTATO.TXT"), Host("Dest/Spostato.txt"));
+  EXPECT_EQ(ToHostPath("C:\\Dest\\NUOVO.TXT"), Host("Dest/NUOVO.TXT"));
+  EXPECT_FALSE(FileExists("C:\\Dest\\Nuovo.txt"));
+
+  ASSERT_TRUE(CopyFile("C:\\Dest\\spostato.txt", "C:\\Dest\\Copia.txt", false));
+  EXPECT_TRUE(FileExists("C:\\dest\\COPIA.TXT"));
+
+  ASSERT_TRUE(DeleteFile("C:\\Dest\\SPOSTATO.txt"));
+  EXPECT_FALSE(FileExists("C:\\Dest\\spostato.TXT"));
+  EXPECT_EQ(ToHostPath("C:\\Dest\\Spostato.TXT"), Host("Dest/Spostato.TXT"));
+}
+
+TEST_F(PathLookupCacheTest, RemovingOneCaseVariantLeavesTheOther) {
+  Write(Host("Dup/README"), "1");
+  Write(Host("Dup/readme"), "2");
+  const PathLookupCache lookups;
+  EXPECT_EQ(ToHostPath("C:\\Dup\\ReadMe"), Host("Dup/README"));
+  ASSERT_TRUE(DeleteFile("C:\\Dup\\README"));
+  EXPECT_EQ(ToHostPath("C:\\Dup\\ReadMe"), Host("Dup/readme"));
+}
+
+TEST_F(PathLookupCacheTest, FollowsFoldersCreatedRenamedAndRemoved) {
+  const PathLookupCache lookups;
+  ASSERT_TRUE(ForceDirectories("C:\\Uno\\Due"));
+  EXPECT_EQ(ToHostPath("C:\\UNO\\DUE\\f.txt"), Host("Uno/Due/f.txt"));
+  ASSERT_TRUE(MoveFile("C:\\Uno", "C:\\Altro", false));
+  EXPECT_EQ(ToHostPath("C:\\ALTRO\\DUE\\f.txt"), Host("Altro/Due/f.txt"));
+  EXPECT_EQ(ToHostPath("C:\\UNO\\DUE"), Host("UNO/DUE"));
+  ASSERT_TRUE(RemoveDir("C:\\altro\\due"));
+  EXPECT_FALSE(DirectoryExists("C:\\ALTRO\\DUE"));
+  ASSERT_TRUE(CreateDir("C:\\ALTRO\\Tre"));
+  EXPECT_TRUE(DirectoryExists("C:\\altro\\TRE"));
+}
+
+TEST_F(PathLookupCacheTest, ExactNamesAreAlwaysSeenAndScopesEnd) {
+  fs::create_directories(Host("Dest"));
+  {
+    const PathLookupCache outer;
+    EXPECT_EQ(ToHostPath("C:\\Dest\\ESTERNO.TXT"), Host("Dest/ESTERNO.TXT"));
+    // Another program's file in the exact case given is found at once.
+    Write(Host("Dest/ESTERNO.TXT"), "e");
+    EXPECT_TRUE(FileExists("C:\\Dest\\ESTERNO.TXT"));
+    {
+      const PathLookupCache inner;
+      EXPECT_EQ(ToHostPath("C:\\Dest\\esterno.txt"), Host("Dest/ESTERNO.TXT"));
+      Write(Host("Dest/Interno.txt"), "i");
+    }
+    // The inner scope's listing went with it; the outer one still follows
+    // what the platform creates.
+    {
+      WinFile created("C:\\Dest\\Mio.txt", FileOpen::CreateNew);
+    }
+    EXPECT_EQ(ToHostPath("C:\\Dest\\MIO.TXT"), Host("Dest/Mio.txt"));
+  }
+  // Without a scope every lookup reads the folder: another program's names
+  // in any case are seen.
+  Write(Host("Dest/dopo.txt"), "d");
+  EXPECT_EQ(ToHostPath("C:\\Dest\\DOPO.TXT"), Host("Dest/dopo.txt"));
+  EXPECT_EQ(ToHostPath("C:\\Dest\\INTERNO.TXT"), Host("Dest/Interno.txt"));
 }
 
 TEST_F(WinPathTest, HostPathsMapBack) {
