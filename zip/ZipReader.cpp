@@ -95,13 +95,27 @@ TZUEncodingOpts TZUEntryReader::DetectedEncoding() const {
 TZUZipReader::TZUZipReader(std::string path) : path_(std::move(path)) {}
 
 bool TZUZipReader::Seek(int64_t position) {
+  if (position < 0 || !file_.IsOpen()) {
+    bufferAt_ = bufferEnd_ = 0;
+    return false;
+  }
+  // A position inside the bytes buffered already (the next entry's local
+  // header, after a small entry) needs no call to the host.
+  // The host file must still stand just after the buffer (direct reads
+  // move it on).
+  if (bufferStart_ >= 0 && bufferEnd_ > 0 && filePos_ == bufferStart_ + static_cast<int64_t>(bufferEnd_) &&
+      position >= bufferStart_ && position <= filePos_) {
+    bufferAt_ = static_cast<size_t>(position - bufferStart_);
+    return true;
+  }
   bufferAt_ = bufferEnd_ = 0;
-  if (position < 0 || !file_.IsOpen()) return false;
   try {
     file_.Seek(position, SeekOrigin::Begin);
   } catch (const FileError&) {
+    filePos_ = -1;
     return false;
   }
+  filePos_ = position;
   return true;
 }
 
@@ -121,12 +135,15 @@ int64_t TZUZipReader::Read(void* buffer, size_t count) {
     if (count - done >= kReadBuffer / 4) {
       const int64_t n = file_.Read(out + done, count - done);
       if (n <= 0) return n < 0 && done == 0 ? -1 : static_cast<int64_t>(done);
+      Advanced(n);
       done += static_cast<size_t>(n);
       continue;
     }
     if (buffer_.size() < kReadBuffer) buffer_.resize(kReadBuffer);
+    bufferStart_ = filePos_;
     const int64_t n = file_.Read(buffer_.data(), kReadBuffer);
     if (n <= 0) return n < 0 && done == 0 ? -1 : static_cast<int64_t>(done);
+    Advanced(n);
     bufferAt_ = 0;
     bufferEnd_ = static_cast<size_t>(n);
   }
@@ -149,6 +166,11 @@ void TZUZipReader::Open() {
     Fail(GetFileAttributes(path_) == INVALID_FILE_ATTRIBUTES ? MsgNoInputFile : MsgZipOpen);
   }
   bufferAt_ = bufferEnd_ = 0;
+  filePos_ = 0;
+}
+
+void TZUZipReader::Advanced(int64_t count) {
+  if (filePos_ >= 0) filePos_ += count;
 }
 
 void TZUZipReader::Load(const TZUReadCallbacks& callbacks) {
@@ -306,7 +328,10 @@ void TZUZipReader::ReadCentralDirectory(const TZUReadCallbacks& callbacks) {
 
 int TZUZipReader::Reopen() {
   bufferAt_ = bufferEnd_ = 0;
-  if (!file_.IsOpen() && !file_.TryOpen(path_, FileOpen::Read)) return MsgZipOpen;
+  if (!file_.IsOpen()) {
+    if (!file_.TryOpen(path_, FileOpen::Read)) return MsgZipOpen;
+    filePos_ = 0;
+  }
   if (loaded_ && !SameArchiveInfo(file_.Info(), savedInfo_)) {
     file_.Close();
     return MsgFileChanged;

@@ -158,6 +158,11 @@ class TZUZipReader {
   std::vector<uint8_t> buffer_;
   size_t bufferAt_ = 0;
   size_t bufferEnd_ = 0;
+  // Where the buffer's first byte and the host file's position are in the
+  // archive; -1 when not known (after a failed seek).
+  int64_t bufferStart_ = -1;
+  int64_t filePos_ = -1;
+  void Advanced(int64_t count);
 
   uint32_t diskNumber_ = 0;
   uint32_t totalDisks_ = 1;

@@ -370,6 +370,48 @@ TEST_F(ReaderTest, ReopenNoticesAChangedArchive) {
   EXPECT_EQ(reader.Reopen(), MsgZipOpen);
 }
 
+TEST_F(ReaderTest, SeeksAndReadsGiveTheFileBytesWhereverTheBufferStands) {
+  ZipBuilder b;
+  std::string big(300000, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 7919u) >> 5);
+  b.Entries = {Entry("big.bin", big), Entry("small.txt", "abc")};
+  const std::string bytes = b.Build();
+  Load(bytes);
+  TZUZipReader& reader = *zip.Body().Reader();
+  ASSERT_EQ(reader.Reopen(), 0);
+  // Small reads fill the buffer, large ones bypass it; seeks land before,
+  // inside, at the end of and beyond what is buffered, also after a large
+  // read has moved the file on past the buffer.
+  const int64_t size = static_cast<int64_t>(bytes.size());
+  uint32_t state = 2018;
+  const auto next = [&state](uint32_t bound) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 8) % bound;
+  };
+  int64_t position = 0;
+  ASSERT_TRUE(reader.Seek(0));
+  for (int step = 0; step < 400; ++step) {
+    switch (next(4)) {
+      case 0: position = next(static_cast<uint32_t>(size)); break;
+      case 1: position = std::max<int64_t>(0, position - static_cast<int64_t>(next(70000))); break;
+      case 2: position = std::min<int64_t>(size, position + static_cast<int64_t>(next(70000))); break;
+      default: break;  // read on from where the last read ended
+    }
+    ASSERT_TRUE(reader.Seek(position));
+    const size_t want = next(2) ? 30 + next(100) : 32768;
+    std::string got(want, '\0');
+    const int64_t n = reader.Read(got.data(), want);
+    const int64_t expected = std::min<int64_t>(static_cast<int64_t>(want), size - position);
+    ASSERT_EQ(n, expected) << "step " << step;
+    got.resize(static_cast<size_t>(n));
+    ASSERT_EQ(got, bytes.substr(static_cast<size_t>(position), static_cast<size_t>(n))) << "step " << step;
+    position += n;
+  }
+  EXPECT_FALSE(reader.Seek(-1));
+  reader.Close();
+  EXPECT_FALSE(reader.Seek(0));
+}
+
 class NameTest : public ReaderTest {
  protected:
   NameTest() { SetCodePages(1252, 437); }
