@@ -176,6 +176,31 @@ TEST_F(ExtractTest, ProgressCountsPerBlock) {
   EXPECT_EQ(zip.TotalSizeToProcess(), 100000);
 }
 
+TEST_F(ExtractTest, LargeEntriesArriveWholeAndReplaceNamesInAnotherCase) {
+  // Entries larger than the write batch, stored and deflated, next to small
+  // ones; existing files named in another letter case are replaced, not
+  // doubled.
+  fs::create_directories(temp.Host("out/Dati"));
+  std::ofstream(temp.Host("out/Dati/grande.BIN")) << "old";
+  std::ofstream(temp.Host("out/Dati/piccolo.txt")) << "old";
+  std::string text;
+  for (int i = 0; text.size() < 900000; ++i) text += "riga " + std::to_string(i * 7) + " del referto\n";
+  ZipBuilder b;
+  b.Entries = {Entry("dati/GRANDE.bin", RandomBytes(700001, 5)), Entry("DATI/Piccolo.TXT", "nuovo"),
+               Entry("dati/testo.txt", text, true), Entry("dati/altro.bin", RandomBytes(262144, 6), true)};
+  EXPECT_EQ(ExtractArchive(b), 0);
+  EXPECT_EQ(zip.SuccessCnt(), 4);
+  EXPECT_EQ(Out("Dati/grande.BIN"), RandomBytes(700001, 5));
+  EXPECT_EQ(Out("Dati/piccolo.txt"), "nuovo");
+  EXPECT_EQ(Out("Dati/testo.txt"), text);
+  EXPECT_EQ(Out("Dati/altro.bin"), RandomBytes(262144, 6));
+  EXPECT_EQ(AllFiles(), (std::vector<std::string>{"out/Dati/altro.bin", "out/Dati/grande.BIN", "out/Dati/piccolo.txt",
+                                                  "out/Dati/testo.txt"}));
+  int64_t total = 0;
+  for (const int64_t delta : deltas) total += delta;
+  EXPECT_EQ(total, zip.TotalSizeToProcess());
+}
+
 TEST_F(ExtractTest, CrcErrorRemovesTheNewFileAndKeepsTheOld) {
   std::ofstream(temp.Host("out/two.txt")) << "precious";
   ZipBuilder b;
