@@ -25,6 +25,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/WinPath.h"
@@ -184,6 +186,30 @@ bool PlaceTemporary(const fs::path& temporary, const fs::path& target, bool repl
   const int error = errno;
   unlink(temporary.c_str());
   return FailErrno(error, target);
+}
+
+// Files from this size on are released by DeleteFile in the background.
+constexpr off_t kLargeFileSize = 16 << 20;
+
+// A read descriptor of the file at host if it is still the one described
+// by info; -1 otherwise.
+int HoldSameFile(const fs::path& host, const struct stat& info) {
+  const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return -1;
+  struct stat now {};
+  if (fstat(fd, &now) != 0 || now.st_dev != info.st_dev || now.st_ino != info.st_ino) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void CloseInBackground(int fd) {
+  try {
+    std::thread([fd] { close(fd); }).detach();
+  } catch (const std::system_error&) {
+    close(fd);  // no thread to be had: the caller waits instead
+  }
 }
 
 // Keeps a lookup cache of this thread true after a rename: a renamed folder
@@ -386,8 +412,20 @@ bool DeleteFile(const std::string& path) {
   if (lstat(host->c_str(), &info) != 0) return FailErrno(errno, *host);
   if (S_ISDIR(info.st_mode)) return Fail(ERROR_ACCESS_DENIED);
   if (S_ISREG(info.st_mode) && IsReadOnlyFile(info)) return Fail(ERROR_ACCESS_DENIED);
-  if (unlink(host->c_str()) != 0) return FailErrno(errno, *host);
+  // Freeing the blocks of a large file can keep the host busy for a tenth
+  // of a second. The host frees them when the last descriptor closes, so
+  // with one held open the name goes at once and the closing is left to a
+  // thread of its own; if the program ends first, the host closes it.
+  const int held = S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_size >= kLargeFileSize
+                       ? HoldSameFile(*host, info)
+                       : -1;
+  if (unlink(host->c_str()) != 0) {
+    const int error = errno;
+    if (held >= 0) close(held);
+    return FailErrno(error, *host);
+  }
   NoteHostNameRemoved(*host);
+  if (held >= 0) CloseInBackground(held);
   return true;
 }
 

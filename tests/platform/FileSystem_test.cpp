@@ -57,6 +57,32 @@ TEST_F(FileSystemTest, CreateDirMakesOneLevelOnly) {
   EXPECT_FALSE(ForceDirectories("D:\\x\\y"));
 }
 
+TEST_F(FileSystemTest, DeletedLargeFileIsGoneAtOnce) {
+  // A large (sparse) file, one with a second link, and a read-only one: the
+  // name is gone when DeleteFile returns, the name is free again, and a
+  // second link keeps the content.
+  fs::create_directories(Host("dl"));
+  for (const char* name : {"big.zip", "linked.zip"}) {
+    std::ofstream(Host("dl") / name) << "start";
+    fs::resize_file(Host("dl") / name, uint64_t{200} << 20);
+  }
+  fs::create_hard_link(Host("dl/linked.zip"), Host("dl/other-link.zip"));
+  EXPECT_TRUE(DeleteFile("C:\\DL\\BIG.ZIP"));
+  EXPECT_FALSE(fs::exists(Host("dl/big.zip")));
+  EXPECT_FALSE(FileExists("C:\\dl\\big.zip"));
+  EXPECT_FALSE(DeleteFile("C:\\dl\\big.zip"));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  Write(Host("dl/big.zip"), "new");
+  EXPECT_EQ(Read(Host("dl/big.zip")), "new");
+  EXPECT_TRUE(DeleteFile("C:\\dl\\linked.zip"));
+  EXPECT_FALSE(fs::exists(Host("dl/linked.zip")));
+  EXPECT_EQ(fs::file_size(Host("dl/other-link.zip")), uint64_t{200} << 20);
+  ASSERT_TRUE(SetFileAttributes("C:\\dl\\other-link.zip", FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(DeleteFile("C:\\dl\\other-link.zip"));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(fs::exists(Host("dl/other-link.zip")));
+}
+
 TEST_F(FileSystemTest, DeleteFileFollowsWindowsRules) {
   Write(Host("dir/ZAV.zip"), "z");
   EXPECT_TRUE(DeleteFile("C:\\DIR\\zav.ZIP"));
