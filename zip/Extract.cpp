@@ -141,10 +141,6 @@ class TZUUnzipper {
   bool baseWildcard_ = false;
   bool baseInvalid_ = false;
   std::vector<uint8_t> input_ = std::vector<uint8_t>(kZipBufferSize);
-  // Decoded blocks are gathered here and written to the file a few at a
-  // time: the same bytes and events, fewer calls to the host.
-  static constexpr size_t kWriteBatch = 8 * kZipBufferSize;
-  std::vector<uint8_t> batch_;
   TZUCoDecStore store_;
   std::unique_ptr<TZUCoDecInflate> inflate_;
   // What each target folder holds, read once per Extract (names case
@@ -478,27 +474,17 @@ int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* c
   uint64_t written = 0;
   int writeError = 0;
   crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
-  batch_.reserve(kWriteBatch);
-  batch_.clear();
-  const auto flush = [&] {
-    try {
-      out.Write(batch_.data(), batch_.size());
-    } catch (const FileError&) {
-      return false;
-    }
-    batch_.clear();
-    return true;
-  };
   const auto write = [&](const uint8_t* data, size_t size) {
     if (written + size > limit) {
       writeError = MsgWrongLength;
       return false;
     }
-    if (batch_.size() + size > kWriteBatch && !batch_.empty() && !flush()) {
+    try {
+      out.Write(data, size);
+    } catch (const FileError&) {
       writeError = MsgWriteFile;
       return false;
     }
-    batch_.insert(batch_.end(), data, data + size);
     crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(size)));
     written += size;
     body_.GaugeMoreWritten(static_cast<int64_t>(size));
@@ -523,7 +509,6 @@ int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* c
     if (writeError != 0) return Fail(writeError);
     if (result != Z_OK) return Fail(ZLibErrorMessage(result));
   }
-  if (!batch_.empty() && !flush()) return Fail(MsgWriteFile);
   return 0;
 }
 
