@@ -177,7 +177,7 @@ TEST_F(ExtractTest, ProgressCountsPerBlock) {
 }
 
 TEST_F(ExtractTest, LargeEntriesArriveWholeAndReplaceNamesInAnotherCase) {
-  // Entries larger than the write batch, stored and deflated, next to small
+  // Entries of many blocks, stored and deflated, next to small
   // ones; existing files named in another letter case are replaced, not
   // doubled.
   fs::create_directories(temp.Host("out/Dati"));
