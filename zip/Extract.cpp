@@ -16,6 +16,7 @@
 #include "platform/WinFile.h"
 #include "platform/WinPath.h"
 #include "platform/Wildcard.h"
+#include "zip/DecodeAhead.h"
 #include "zip/Decompressor.h"
 #include "zip/NameCleaning.h"
 #include "zip/ZipMessageIds.h"
@@ -143,6 +144,11 @@ class TZUUnzipper {
   std::vector<uint8_t> input_ = std::vector<uint8_t>(kZipBufferSize);
   TZUCoDecStore store_;
   std::unique_ptr<TZUCoDecInflate> inflate_;
+  // Entries without encryption are read and decoded on a thread of their
+  // own, ahead of the writing; the job of each such entry.
+  std::unique_ptr<TZUDecodeAhead> ahead_;
+  std::unordered_map<const TZUEntryReader*, size_t> jobOf_;
+  void StartDecodeAhead();
   // What each target folder holds, read once per Extract (names case
   // folded, true for a folder): a package of thousands of files then needs
   // one listing per folder instead of a search of the folder per file. The
@@ -234,6 +240,7 @@ int TZUUnzipper::Run() {
   body_.GaugeSetSize(size);
 
   if (const int opened = reader_->Reopen(); opened != 0) return Fail(opened);
+  StartDecodeAhead();
 
   int endError = 0;
   bool userSkipped = false;
@@ -262,6 +269,23 @@ int TZUUnzipper::Run() {
   body_.GaugeEndBatch();
   if (endError != 0) body_.ShowError(endError);
   return 0;
+}
+
+void TZUUnzipper::StartDecodeAhead() {
+  std::vector<TZUDecodeAhead::TJob> jobs;
+  for (const TZUEntryReader& entry : reader_->Entries()) {
+    if (!entry.Selected || entry.IsDirOnly || entry.Encrypted()) continue;
+    jobOf_[&entry] = jobs.size();
+    jobs.push_back({entry.RelOffLocal, entry.ComprSize});
+  }
+  if (jobs.empty()) return;
+  // A handle of its own, so that the thread's reads never move this one.
+  auto archive = std::make_unique<TZUZipReader>(reader_->Path());
+  if (archive->Reopen() != 0) {
+    jobOf_.clear();  // decoded here, as the archive is read here
+    return;
+  }
+  ahead_ = std::make_unique<TZUDecodeAhead>(std::move(archive), std::move(jobs));
 }
 
 bool TZUUnzipper::Excluded(const std::string& name) const {
@@ -474,7 +498,8 @@ int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* c
   uint64_t written = 0;
   int writeError = 0;
   crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
-  const auto write = [&](const uint8_t* data, size_t size) {
+  // One output buffer: the length check, the write and its count.
+  const auto put = [&](const uint8_t* data, size_t size) {
     if (written + size > limit) {
       writeError = MsgWrongLength;
       return false;
@@ -485,11 +510,43 @@ int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* c
       writeError = MsgWriteFile;
       return false;
     }
-    crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(size)));
     written += size;
     body_.GaugeMoreWritten(static_cast<int64_t>(size));
     return true;
   };
+  const auto write = [&](const uint8_t* data, size_t size) {
+    if (!put(data, size)) return false;
+    crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(size)));
+    return true;
+  };
+
+  if (const auto job = jobOf_.find(&entry); !cryptor && ahead_ && job != jobOf_.end()) {
+    // The same steps as below, decoded already on the other thread.
+    ahead_->Begin(job->second);
+    for (;;) {
+      const TZUDecodeAhead::TStep step = ahead_->Next();
+      switch (step.Kind) {
+        case TZUDecodeAhead::TStepKind::Block:
+          if (step.Got < 0) return Fail(MsgUnknownError);
+          if (step.Got == 0) return 0;  // the input ends early: the CRC check tells
+          body_.GaugeAdvance(step.Got);
+          try {
+            body_.CheckCancel();
+          } catch (const EZUAbort&) {
+            return Fail(MsgUserAbort);
+          }
+          break;
+        case TZUDecodeAhead::TStepKind::Output:
+          if (!put(step.Data, step.Size)) return Fail(writeError);
+          crc = step.Crc;
+          break;
+        case TZUDecodeAhead::TStepKind::Decoded:
+          if (step.Result != Z_OK) return Fail(ZLibErrorMessage(step.Result));
+          break;
+        case TZUDecodeAhead::TStepKind::End: return 0;
+      }
+    }
+  }
 
   codec.Reset();
   while (remaining > 0) {

@@ -1,0 +1,91 @@
+// The extraction's decoding, done ahead of it on a thread of its own: there
+// the archive is read and inflated and the CRC-32 computed, in the very
+// blocks the extraction reads, while the extraction's thread creates and
+// writes the files and reports. The extraction takes the steps of an entry
+// in the order its own loop would meet them, so what it reports is the same
+// as if it decoded itself; entries it passes over are dropped unread.
+//
+// Only entries without encryption are decoded ahead (a password is asked
+// for on the extraction's thread). Memory is bounded by a fixed pool of
+// output buffers.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "zip/Decompressor.h"
+#include "zip/ZipReader.h"
+
+namespace vorn {
+
+class TZUDecodeAhead {
+ public:
+  // One entry to decode: its local header's offset and its compressed size.
+  struct TJob {
+    uint64_t LocalOffset;
+    uint64_t ComprSize;
+  };
+  // One step of an entry's decoding.
+  enum class TStepKind {
+    Block,    // a block read: Got bytes (-1 a read error, 0 the archive's early end; either ends the entry)
+    Output,   // one output buffer of the block: Data, Size, and the CRC-32 of the entry's output so far
+    Decoded,  // the block decoded: Result is Z_OK or the zlib error that ends the entry
+    End,      // the entry's compressed bytes are all read
+  };
+  struct TStep {
+    TStepKind Kind = TStepKind::End;
+    int64_t Got = 0;
+    const uint8_t* Data = nullptr;
+    size_t Size = 0;
+    uint32_t Crc = 0;
+    int Result = 0;
+    size_t Job = 0;
+  };
+
+  // archive: opened for this decoding alone; it is read on the thread.
+  TZUDecodeAhead(std::unique_ptr<TZUZipReader> archive, std::vector<TJob> jobs);
+  ~TZUDecodeAhead();
+  TZUDecodeAhead(const TZUDecodeAhead&) = delete;
+  TZUDecodeAhead& operator=(const TZUDecodeAhead&) = delete;
+
+  // Starts taking the steps of job index (jobs are taken in increasing
+  // order); what is left of earlier jobs is dropped.
+  void Begin(size_t index);
+  // The next step of the job begun last; an Output's data stays valid until
+  // the next call of Next or Begin.
+  TStep Next();
+
+ private:
+  void Run();
+  void DecodeJob(size_t index);
+  // The thread's side: false when the job was given up meanwhile.
+  bool Push(const TStep& step);
+  uint8_t* TakeBuffer(size_t index);
+  void ReleaseTaken();
+
+  std::unique_ptr<TZUZipReader> archive_;
+  std::vector<TJob> jobs_;
+  std::vector<uint8_t> input_ = std::vector<uint8_t>(kZipBufferSize);
+  TZUCoDecStore store_;
+  TZUCoDecInflate inflate_;
+  std::unique_ptr<uint8_t[]> pool_;
+
+  std::mutex mutex_;
+  std::condition_variable producer_;  // the thread waits for room
+  std::condition_variable consumer_;  // the extraction waits for a step
+  std::deque<TStep> steps_;
+  std::vector<uint8_t*> free_;
+  size_t begun_ = 0;        // the job the extraction takes
+  bool producerWaiting_ = false;
+  bool consumerWaiting_ = false;
+  const uint8_t* taken_ = nullptr;  // the buffer of the Output handed out last
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+}  // namespace vorn
