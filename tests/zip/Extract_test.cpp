@@ -394,6 +394,61 @@ TEST_F(ExtractTest, CancelDuringDecodingKeepsTheOldFile) {
   EXPECT_EQ(AllFiles(), std::vector<std::string>{"out/big.bin"});
 }
 
+TEST_F(ExtractTest, EntriesPassedOverLeaveTheOthersWhole) {
+  // The data is decoded ahead of the writing; entries kept (no overwrite)
+  // are passed over, a large one among them, and the rest still arrive
+  // whole with one progress event per block read.
+  zip.SetExtrOptions(ExtrDirNames | ExtrForceDirs);
+  ZipBuilder b;
+  std::vector<std::string> kept;
+  for (int i = 0; i < 24; ++i) {
+    std::string text;
+    for (int line = 0; text.size() < static_cast<size_t>(20000 + i * 9000); ++line) {
+      text += "entry " + std::to_string(i) + " line " + std::to_string(line) + "\n";
+    }
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    b.Entries.push_back(i == 3 ? Entry(name, std::string(6 << 20, 'k'), true) : Entry(name, text, i % 2 == 0));
+    if (i % 3 == 0) {
+      std::ofstream(temp.Host("out/" + name)) << "kept " << i;
+      kept.push_back(name + ":StNoOverwrite:92");
+    }
+  }
+  EXPECT_EQ(ExtractArchive(b), 0);
+  EXPECT_EQ(skips, kept);
+  int64_t read = 0;
+  for (size_t i = 0; i < b.Entries.size(); ++i) {
+    const std::string name = "f" + std::to_string(i) + ".txt";
+    if (i % 3 == 0) {
+      EXPECT_EQ(Out(name), "kept " + std::to_string(i));
+      continue;
+    }
+    EXPECT_EQ(Out(name), b.Entries[i].Data) << name;
+    read += static_cast<int64_t>(b.Entries[i].Deflate ? ziptest::RawDeflate(b.Entries[i].Data).size()
+                                                      : b.Entries[i].Data.size());
+  }
+  int64_t total = 0;
+  for (const int64_t delta : deltas) {
+    EXPECT_LE(delta, 32768);
+    total += delta;
+  }
+  EXPECT_EQ(total, read);
+  EXPECT_EQ(zip.SuccessCnt(), 16);
+}
+
+TEST_F(ExtractTest, CancelWhileLaterEntriesAreDecodedAheadLeavesOnlyTheFinishedOnes) {
+  ZipBuilder b;
+  for (int i = 0; i < 12; ++i) b.Entries.push_back(Entry("r" + std::to_string(i) + ".bin", RandomBytes(70000, 40 + i), i % 2 == 1));
+  int newFiles = 0;
+  zip.OnProgress = [&](void*, TZUProgressDetails& d) {
+    if (d.Order() == NewFile) ++newFiles;
+    if (d.Order() == ProgressUpdate && newFiles == 5) zip.SetCancel(true);
+  };
+  EXPECT_EQ(ExtractArchive(b), MsgUserAbort);
+  EXPECT_EQ(zip.SuccessCnt(), 4);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(Out("r" + std::to_string(i) + ".bin"), RandomBytes(70000, 40 + i));
+  EXPECT_EQ(AllFiles(), (std::vector<std::string>{"out/r0.bin", "out/r1.bin", "out/r2.bin", "out/r3.bin"}));
+}
+
 TEST_F(ExtractTest, MissingBaseFolderWithoutForceDirs) {
   zip.SetExtrOptions(ExtrDirNames | ExtrOverWrite);
   zip.SetExtrBaseDir(temp.Win("nowhere") + "\\");
