@@ -265,6 +265,7 @@ int TZUUnzipper::Run() {
   // Entries passed over at the user's request end the whole extraction.
   if (endError == 0 && userSkipped) endError = Fail(MsgEntryCancelled);
 
+  ahead_.reset();  // its handle on the archive is closed with the reader's
   reader_->Close();
   body_.GaugeEndBatch();
   if (endError != 0) body_.ShowError(endError);
