@@ -26,6 +26,7 @@
 #include "engine/Table.h"
 #include "platform/Shell.h"
 #include "tests/alignment/RecordingUserInterface.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vorn::test {
 
@@ -40,16 +41,11 @@ class AlignmentDrive : public ::testing::Test {
   static constexpr const char* ArchiveDir = "C:\\VornZAV\\Archivi\\";
 
   void SetUp() override {
-    const char* old = std::getenv("VORN_DRIVE_C");
-    savedDrive_ = old ? std::optional<std::string>(old) : std::nullopt;
-    std::string pattern = (fs::temp_directory_path() / "vorn-align-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    base_ = pattern;
-    drive_ = base_ / "drive_c";
+    scratch_.emplace("vorn-align");
+    base_ = scratch_->Root();
+    drive_ = scratch_->Point("VORN_DRIVE_C", "drive_c");
     fs::create_directories(drive_ / "Programma" / "ArchiviVuoti");
     fs::create_directories(drive_ / "Lavoro");
-    setenv("VORN_DRIVE_C", drive_.c_str(), 1);
-    savedCurrent_ = fs::current_path();
     fs::current_path(drive_ / "Lavoro");
     SetShellMessagePresenter([this](const std::string&, const std::string& text) { shellMessages.push_back(text); });
     InstallEngine();
@@ -59,14 +55,7 @@ class AlignmentDrive : public ::testing::Test {
   void TearDown() override {
     DropWindowObjects();
     SetShellMessagePresenter(nullptr);
-    std::error_code error;
-    fs::current_path(savedCurrent_, error);
-    if (savedDrive_) {
-      setenv("VORN_DRIVE_C", savedDrive_->c_str(), 1);
-    } else {
-      unsetenv("VORN_DRIVE_C");
-    }
-    fs::remove_all(base_, error);
+    scratch_.reset();
   }
 
   // The engine's configuration with the alias "ZAV" (when asked) on the
@@ -102,17 +91,8 @@ class AlignmentDrive : public ::testing::Test {
   fs::path TemplateFile(const std::string& name) const { return drive_ / "Programma" / "ArchiviVuoti" / name; }
   fs::path ArchiveFile(const std::string& name) const { return drive_ / "VornZAV" / "Archivi" / name; }
 
-  static void Write(const fs::path& path, const std::string& content) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-  }
-
-  static std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  static void Write(const fs::path& path, const std::string& content) { ScratchFolder::Write(path, content); }
+  static std::string Read(const fs::path& path) { return ScratchFolder::Read(path); }
 
   // A table file made through the engine, with its rows.
   void MakeTable(const std::string& folder, const std::string& name, const TFieldDefs& fields,
@@ -182,8 +162,7 @@ class AlignmentDrive : public ::testing::Test {
   fs::path drive_;
 
  private:
-  std::optional<std::string> savedDrive_;
-  fs::path savedCurrent_;
+  std::optional<ScratchFolder> scratch_;
 };
 
 }  // namespace vorn::test

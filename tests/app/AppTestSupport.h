@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "tests/support/ScratchFolder.h"
 
 // Readable failure messages for texts.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -79,43 +80,18 @@ inline QString BuildFolder() {
 // removed at the end of the test.
 class TempDrive {
  public:
-  TempDrive() {
-    for (const char* name : Variables) {
-      const char* value = std::getenv(name);
-      saved_.emplace_back(value ? std::optional<std::string>(value) : std::nullopt);
-    }
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorn_app_test_XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-    root_ = pattern;
-    std::filesystem::create_directories(root_ / "c");
-    std::filesystem::create_directories(root_ / "tmp");
-    std::filesystem::create_directories(root_ / "home");
-    setenv("VORN_DRIVE_C", (root_ / "c").c_str(), 1);
-    setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
-    setenv("HOME", (root_ / "home").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (root_ / "tmp").c_str(), 1);
+  TempDrive() : scratch_("vorn_app_test") {
+    scratch_.Point("VORN_DRIVE_C", "c");
+    scratch_.Point("TMPDIR", "tmp");
+    scratch_.Point("HOME", "home");
+    scratch_.Point("XDG_RUNTIME_DIR", "tmp");
   }
-  ~TempDrive() {
-    for (size_t i = 0; i < std::size(Variables); ++i) {
-      if (saved_[i]) {
-        setenv(Variables[i], saved_[i]->c_str(), 1);
-      } else {
-        unsetenv(Variables[i]);
-      }
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
-  TempDrive(const TempDrive&) = delete;
-  TempDrive& operator=(const TempDrive&) = delete;
 
-  std::filesystem::path C() const { return root_ / "c"; }
-  std::filesystem::path Tmp() const { return root_ / "tmp"; }
+  std::filesystem::path C() const { return scratch_.Root() / "c"; }
+  std::filesystem::path Tmp() const { return scratch_.Root() / "tmp"; }
 
  private:
-  static constexpr const char* Variables[] = {"VORN_DRIVE_C", "TMPDIR", "HOME", "XDG_RUNTIME_DIR"};
-  std::filesystem::path root_;
-  std::vector<std::optional<std::string>> saved_;
+  test::ScratchFolder scratch_;
 };
 
 struct ShownBox {

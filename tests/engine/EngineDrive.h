@@ -17,6 +17,7 @@
 #include "engine/ConfigFile.h"
 #include "engine/DBEngine.h"
 #include "engine/Session.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vorn::test {
 
@@ -25,25 +26,14 @@ namespace fs = std::filesystem;
 class EngineDrive : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("VORN_DRIVE_C");
-    savedDrive_ = old ? std::optional<std::string>(old) : std::nullopt;
-    std::string pattern = (fs::temp_directory_path() / "vorn-engine-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    base_ = pattern;
-    drive_ = base_ / "drive_c";
-    fs::create_directories(drive_);
-    setenv("VORN_DRIVE_C", drive_.c_str(), 1);
+    scratch_.emplace("vorn-engine");
+    base_ = scratch_->Root();
+    drive_ = scratch_->Point("VORN_DRIVE_C", "drive_c");
   }
 
   void TearDown() override {
     engine_.reset();
-    if (savedDrive_) {
-      setenv("VORN_DRIVE_C", savedDrive_->c_str(), 1);
-    } else {
-      unsetenv("VORN_DRIVE_C");
-    }
-    std::error_code error;
-    fs::remove_all(base_, error);
+    scratch_.reset();
   }
 
   // Writes the configuration the engine's setup writes, plus an alias
@@ -74,17 +64,8 @@ class EngineDrive : public ::testing::Test {
   fs::path Host(const std::string& relative) const { return drive_ / relative; }
   fs::path Archive(const std::string& file) const { return drive_ / "VornZAV" / "Archivi" / file; }
 
-  static void Write(const fs::path& path, const std::string& content) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-  }
-
-  static std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  static void Write(const fs::path& path, const std::string& content) { ScratchFolder::Write(path, content); }
+  static std::string Read(const fs::path& path) { return ScratchFolder::Read(path); }
 
   // The names in a folder other than the given file: journals or lock files
   // left behind show up here.
@@ -113,7 +94,7 @@ class EngineDrive : public ::testing::Test {
 
  private:
   std::unique_ptr<TDBEngine> engine_;
-  std::optional<std::string> savedDrive_;
+  std::optional<ScratchFolder> scratch_;
 };
 
 }  // namespace vorn::test

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ftp/FtpClient.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vorn::test {
 
@@ -78,19 +79,10 @@ inline std::vector<std::string> LoginCommands() {
 class TempDriveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("VORN_DRIVE_C");
-    saved_ = old ? std::optional<std::string>(old) : std::nullopt;
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorn-ftp-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    setenv("VORN_DRIVE_C", root_.c_str(), 1);
+    scratch_.emplace("vorn-ftp");
+    root_ = scratch_->Point("VORN_DRIVE_C", "");
   }
-  void TearDown() override {
-    if (saved_) setenv("VORN_DRIVE_C", saved_->c_str(), 1);
-    else unsetenv("VORN_DRIVE_C");
-    std::error_code error;
-    std::filesystem::remove_all(root_, error);
-  }
+  void TearDown() override { scratch_.reset(); }
 
   std::filesystem::path Host(const std::string& name) const { return root_ / name; }
   static std::string ReadFile(const std::filesystem::path& path) {
@@ -106,7 +98,7 @@ class TempDriveTest : public ::testing::Test {
   std::filesystem::path root_;
 
  private:
-  std::optional<std::string> saved_;
+  std::optional<test::ScratchFolder> scratch_;
 };
 
 // Bytes that are not all alike, so that a shifted or repeated block shows.

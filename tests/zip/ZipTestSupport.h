@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/UserInterface.h"
+#include "tests/support/ScratchFolder.h"
 #include "platform/WinPath.h"
 #include "zip/ZipDialog.h"
 
@@ -23,17 +24,7 @@ namespace vorn::ziptest {
 // A fresh host folder per test, with VORN_DRIVE_C inside it.
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorn-zip-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    std::filesystem::create_directories(root_ / "drive_c");
-    setenv("VORN_DRIVE_C", (root_ / "drive_c").c_str(), 1);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+  TempFolder() : scratch_("vorn-zip"), root_(scratch_.Root()) { scratch_.Point("VORN_DRIVE_C", "drive_c"); }
   const std::filesystem::path& Root() const { return root_; }
   std::filesystem::path Host(const std::string& name) const { return root_ / name; }
   // The Windows path ("Z:\...") of a file in the folder.
@@ -49,6 +40,7 @@ class TempFolder {
   }
 
  private:
+  test::ScratchFolder scratch_;
   std::filesystem::path root_;
 };
 
