@@ -17,9 +17,6 @@ constexpr size_t kMaxSteps = 96;
 // free again: fewer wake-ups than one per buffer.
 constexpr size_t kResumeFree = kPoolBuffers / 2;
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p) { return static_cast<uint32_t>(Get16(p)) | static_cast<uint32_t>(Get16(p + 2)) << 16; }
-
 }  // namespace
 
 TZUDecodeAhead::TZUDecodeAhead(std::unique_ptr<TZUZipReader> archive, std::vector<TJob> jobs)
@@ -44,14 +41,18 @@ void TZUDecodeAhead::ReleaseTaken() {
   }
 }
 
+void TZUDecodeAhead::DropPassedOver() {
+  while (!steps_.empty() && steps_.front().Job < begun_) {
+    if (steps_.front().Kind == TStepKind::Output) free_.push_back(const_cast<uint8_t*>(steps_.front().Data));
+    steps_.pop_front();
+  }
+}
+
 void TZUDecodeAhead::Begin(size_t index) {
   std::lock_guard lock(mutex_);
   ReleaseTaken();
   begun_ = index;
-  while (!steps_.empty() && steps_.front().Job < index) {
-    if (steps_.front().Kind == TStepKind::Output) free_.push_back(const_cast<uint8_t*>(steps_.front().Data));
-    steps_.pop_front();
-  }
+  DropPassedOver();
   if (producerWaiting_) producer_.notify_one();
 }
 
@@ -59,10 +60,7 @@ TZUDecodeAhead::TStep TZUDecodeAhead::Next() {
   std::unique_lock lock(mutex_);
   ReleaseTaken();
   for (;;) {
-    while (!steps_.empty() && steps_.front().Job < begun_) {
-      if (steps_.front().Kind == TStepKind::Output) free_.push_back(const_cast<uint8_t*>(steps_.front().Data));
-      steps_.pop_front();
-    }
+    DropPassedOver();
     if (!steps_.empty()) break;
     if (producerWaiting_) producer_.notify_one();
     consumerWaiting_ = true;
@@ -129,7 +127,7 @@ void TZUDecodeAhead::DecodeJob(size_t index) {
   }
 
   // The local header, for where the data starts and how it is stored.
-  uint8_t local[30];
+  uint8_t local[kLocalHeaderSize];
   const bool headerRead = job.LocalOffset <= static_cast<uint64_t>(INT64_MAX) &&
                           archive_->Seek(static_cast<int64_t>(job.LocalOffset)) &&
                           archive_->Read(local, sizeof local) == static_cast<int64_t>(sizeof local) &&

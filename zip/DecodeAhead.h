@@ -67,6 +67,8 @@ class TZUDecodeAhead {
   bool Push(const TStep& step);
   uint8_t* TakeBuffer(size_t index);
   void ReleaseTaken();
+  // Drops the queued steps of jobs before the one begun (the lock held).
+  void DropPassedOver();
 
   std::unique_ptr<TZUZipReader> archive_;
   std::vector<TJob> jobs_;

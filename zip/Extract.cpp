@@ -25,10 +25,7 @@ namespace vorn {
 
 namespace {
 
-constexpr size_t kLocalHeaderSize = 30;
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p) { return static_cast<uint32_t>(Get16(p)) | static_cast<uint32_t>(Get16(p + 2)) << 16; }
 
 bool GlobMatch(std::string_view pattern, std::string_view name) {
   // Iterative matching with one backtrack point: linear in practice, never

@@ -13,10 +13,6 @@ namespace {
 
 constexpr size_t kReadBuffer = 65536;
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p) { return static_cast<uint32_t>(Get16(p)) | static_cast<uint32_t>(Get16(p + 2)) << 16; }
-uint64_t Get64(const uint8_t* p) { return static_cast<uint64_t>(Get32(p)) | static_cast<uint64_t>(Get32(p + 4)) << 32; }
-
 [[noreturn]] void Fail(int id, int line = __builtin_LINE()) { throw EZipUnpacker(ZipErrCode(id, ZuReader, line)); }
 
 }  // namespace

@@ -33,6 +33,16 @@ constexpr size_t kEndRecordSize = 22;
 constexpr size_t kZip64LocatorSize = 20;
 constexpr size_t kZip64EndRecordSize = 56;
 constexpr int64_t kEndRecordWindow = 65535 + 22;
+constexpr size_t kLocalHeaderSize = 30;
+
+// Little-endian numbers of the archive's records.
+inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint32_t Get32(const uint8_t* p) {
+  return static_cast<uint32_t>(Get16(p)) | static_cast<uint32_t>(Get16(p + 2)) << 16;
+}
+inline uint64_t Get64(const uint8_t* p) {
+  return static_cast<uint64_t>(Get32(p)) | static_cast<uint64_t>(Get32(p + 4)) << 32;
+}
 
 // One central-directory record, as read, with the values derived from it.
 class TZUEntryReader {
