@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "alignment/AliasConfiguration.h"
@@ -29,6 +30,30 @@ std::string TrimBlanks(const std::string& text) {
   if (first == std::string::npos) return {};
   const size_t last = text.find_last_not_of(' ');
   return text.substr(first, last - first + 1);
+}
+
+// The text on one log line: a server's reply comes with CR LF after each of
+// its lines, and every line break (CR LF, a lone CR or LF, and the other
+// breaks the log pane would honour) becomes one blank; breaks at the end go.
+std::string OnOneLine(const std::string& text) {
+  std::string line;
+  size_t pending = 0;  // breaks seen since the last character kept
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t breakSize = 0;
+    if (c == '\r') breakSize = (i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+    else if (c == '\n' || c == '\v' || c == '\f') breakSize = 1;
+    else if (text.compare(i, 2, "\xC2\x85") == 0) breakSize = 2;  // NEL
+    else if (text.compare(i, 3, "\xE2\x80\xA8") == 0 || text.compare(i, 3, "\xE2\x80\xA9") == 0) breakSize = 3;
+    if (breakSize > 0) {
+      ++pending;
+      i += breakSize;
+      continue;
+    }
+    line.append(std::exchange(pending, 0), ' ');
+    line += text[i++];
+  }
+  return line;
 }
 
 }  // namespace
@@ -207,7 +232,7 @@ void InstallSteps::Download(const Package& package) {
     ftpClient1_.Get(remoteFile, InstTempDir + package.LocalName, true, true);
     window_.BarrazzaTotale().StepIt();
   } catch (const std::exception& error) {
-    window_.AddLogLine(std::string(" Errore nel download: ") + error.what());
+    window_.AddLogLine(" Errore nel download: " + OnOneLine(error.what()));
   }
 }
 

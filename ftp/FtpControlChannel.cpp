@@ -54,6 +54,11 @@ void TFtpControlChannel::Open(const std::string& host, uint16_t port, TimeoutMs 
   }
 }
 
+void TFtpControlChannel::Attach(Socket socket) {
+  ClearInput();
+  socket_ = std::move(socket);
+}
+
 void TFtpControlChannel::Close() {
   if (!socket_.IsOpen()) return;
   socket_.ShutdownSend();
@@ -65,11 +70,24 @@ void TFtpControlChannel::ClosedByServer() {
   Status(hsDisconnected, "Disconnected.");
 }
 
-bool TFtpControlChannel::Fill(TimeoutMs timeout, bool wait) {
+TFtpControlChannel::Deadline::Deadline(TimeoutMs timeout)
+    : Limited(timeout > 0), At(Clock::now() + std::chrono::milliseconds(Limited ? timeout : 0)) {}
+
+bool TFtpControlChannel::Fill(const Deadline& deadline, bool wait) {
   char block[kReceiveBufferSize];
   int64_t n = 0;
   try {
-    n = wait ? socket_.Receive(block, sizeof block, timeout) : socket_.ReceiveNow(block, sizeof block);
+    if (wait) {
+      TimeoutMs left = 0;  // no limit
+      if (deadline.Limited) {
+        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline.At - Clock::now()).count();
+        if (ms <= 0) return false;
+        left = static_cast<TimeoutMs>(ms);
+      }
+      n = socket_.Receive(block, sizeof block, left);
+    } else {
+      n = socket_.ReceiveNow(block, sizeof block);
+    }
   } catch (const SocketError& e) {
     // An aborted or shut-down connection is a closed one; what was received
     // before it can still be read.
@@ -96,7 +114,7 @@ bool TFtpControlChannel::Fill(TimeoutMs timeout, bool wait) {
 bool TFtpControlChannel::CheckConnected() {
   if (socket_.IsOpen()) {
     try {
-      Fill(0, false);
+      Fill(Deadline(0), false);
     } catch (const EFtpSocketError&) {
       // A reset found here means the server is gone, not a failed command.
       if (socket_.IsOpen()) ClosedByServer();
@@ -109,7 +127,7 @@ bool TFtpControlChannel::HasDataWithin(int32_t milliseconds) {
   if (!InputEmpty()) return true;
   if (!socket_.IsOpen()) return false;
   try {
-    if (socket_.WaitReadable(milliseconds)) Fill(0, false);
+    if (socket_.WaitReadable(milliseconds)) Fill(Deadline(0), false);
   } catch (const SocketError&) {
     return false;
   }
@@ -129,6 +147,11 @@ void TFtpControlChannel::WriteLn(const std::string& text) {
 }
 
 std::string TFtpControlChannel::ReadLn(TimeoutMs timeout, bool& timedOut) {
+  size_t consumed = 0;
+  return ReadLine(Deadline(timeout), timedOut, consumed);
+}
+
+std::string TFtpControlChannel::ReadLine(const Deadline& deadline, bool& timedOut, size_t& consumed) {
   timedOut = false;
   // Bytes after start_ already searched for LF; relative, as Fill may
   // compact the buffer.
@@ -138,6 +161,7 @@ std::string TFtpControlChannel::ReadLn(TimeoutMs timeout, bool& timedOut) {
     if (lf != std::string::npos) {
       size_t length = lf - start_;
       size_t lineStart = std::exchange(start_, lf + 1);
+      consumed = length + 1;
       if (onWork_) onWork_(wmRead, static_cast<int64_t>(length + 1));
       if (length > kMaxLineLength) throw EFtpReadLnMaxLineLengthExceeded();
       if (length > 0 && input_[lf - 1] == '\r') --length;
@@ -151,25 +175,36 @@ std::string TFtpControlChannel::ReadLn(TimeoutMs timeout, bool& timedOut) {
       throw EFtpReadLnMaxLineLengthExceeded();
     }
     if (!socket_.IsOpen()) throw EFtpConnClosedGracefully();
-    if (!Fill(timeout, true)) {
+    if (!Fill(deadline, true)) {
       timedOut = true;
       return {};
     }
   }
 }
 
+// One time-out for the whole reply, and every byte counted, blank lines
+// too: a server that trickles blank lines or bytes must not hold the
+// caller's thread longer than the time-out.
 TFtpReply TFtpControlChannel::ReadReply(TimeoutMs timeout) {
+  const Deadline deadline(timeout);
   std::vector<std::string> lines;
   size_t total = 0;
   for (;;) {
     bool timedOut = false;
-    std::string line = TrimControl(ReadLn(timeout, timedOut));
-    if (timedOut) throw EFtpReadTimeout();
-    if (line.empty()) continue;
+    size_t consumed = 0;
+    std::string line = TrimControl(ReadLine(deadline, timedOut, consumed));
+    if (timedOut) {
+      // Silence is a time-out; a reply that kept coming without ending in
+      // time is one too long.
+      if (total == 0 && InputEmpty()) throw EFtpReadTimeout();
+      ClearInput();
+      throw EFtpReadLnMaxLineLengthExceeded();
+    }
     // A reply whose end line never comes would grow without bound; no real
     // reply (a feature list, a help text) comes near this.
-    total += line.size();
+    total += consumed;
     if (total > kMaxReplyLength) throw EFtpReadLnMaxLineLengthExceeded();
+    if (line.empty()) continue;
     lines.push_back(std::move(line));
     if (IsReplyEndLine(lines.back())) break;
   }

@@ -5,6 +5,7 @@
 // "Disconnected.").
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,6 +32,9 @@ class TFtpControlChannel {
   // the socket is closed and the error (EFtpSocketError,
   // EFtpCouldNotBindSocket) raised; no status is sent for it.
   void Open(const std::string& host, uint16_t port, TimeoutMs connectTimeout);
+  // Reads from (and writes to) an already connected socket instead, with an
+  // empty input buffer: replies from a socket pair, without a server.
+  void Attach(Socket socket);
   // Shuts the socket down for sending and closes it (no status).
   void Close();
 
@@ -54,16 +58,27 @@ class TFtpControlChannel {
   // Sends the text and CR LF, encoded, whole.
   void WriteLn(const std::string& text);
   // Reads one line without its CR LF. timedOut is set, and the line empty,
-  // when no data came within the time-out.
+  // when the line was not complete within the time-out.
   std::string ReadLn(TimeoutMs timeout, bool& timedOut);
   // Reads one reply: skips blank lines, collects lines up to an end line and
-  // parses them. Raises EFtpReadTimeout, EFtpConnClosedGracefully,
-  // EFtpReadLnMaxLineLengthExceeded or EFtpReplyError.
+  // parses them, all within the time-out. Raises EFtpReadTimeout (nothing
+  // came), EFtpReadLnMaxLineLengthExceeded (a line or the whole reply too
+  // long, blank lines included, or not complete within the time-out),
+  // EFtpConnClosedGracefully or EFtpReplyError.
   TFtpReply ReadReply(TimeoutMs timeout);
 
  private:
+  using Clock = std::chrono::steady_clock;
+  // When a read must end; no limit for a time-out of zero or less.
+  struct Deadline {
+    explicit Deadline(TimeoutMs timeout);
+    bool Limited;
+    Clock::time_point At;
+  };
+
+  std::string ReadLine(const Deadline& deadline, bool& timedOut, size_t& consumed);
   // Receives once; false when the time ran out.
-  bool Fill(TimeoutMs timeout, bool wait);
+  bool Fill(const Deadline& deadline, bool wait);
   void ClosedByServer();
   void Status(TFtpStatus status, const std::string& text);
   std::string Decode(const std::string& bytes) const;

@@ -2,7 +2,6 @@
 // connection: the client listens, announces its address with "EPRT" or
 // "PORT", and the server connects back to it.
 #include <chrono>
-#include <cstdio>
 #include <exception>
 #include <utility>
 #include <vector>
@@ -15,19 +14,6 @@ namespace vorn {
 namespace {
 
 constexpr size_t kDataBlock = 32768;
-
-// A whole decimal number with an optional sign, in 64 bits.
-bool ParseInt64(const std::string& text, int64_t& value) {
-  size_t i = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
-  if (i >= text.size() || text.size() - i > 18) return false;
-  int64_t v = 0;
-  for (size_t k = i; k < text.size(); ++k) {
-    if (text[k] < '0' || text[k] > '9') return false;
-    v = v * 10 + (text[k] - '0');
-  }
-  value = text[0] == '-' ? -v : v;
-  return true;
-}
 
 }  // namespace
 
@@ -47,13 +33,7 @@ int64_t TFtpClient::Size(const std::string& AFileName) {
   bool changed = previous != ftBinary;
   if (changed) SetTransferType(ftBinary);
   try {
-    if (SendCmd("SIZE " + AFileName, {}) == 213) {
-      std::string text = TrimControl(LastCmdResult.TextWithLineBreaks());
-      size_t blank = text.find(' ');
-      if (blank != std::string::npos) text = TrimControl(text.substr(blank + 1));
-      int64_t value = 0;
-      if (ParseInt64(text, value)) result = value;
-    }
+    if (SendCmd("SIZE " + AFileName, {}) == 213) result = SizeFromReply(LastCmdResult);
   } catch (...) {
     if (changed) SetTransferType(previous);
     throw;
@@ -83,6 +63,10 @@ void TFtpClient::Retrieve(const std::string& command, TFtpStream& dest, bool res
   Socket listener;
   Socket data;
   dataConnectionOpen_ = true;
+  // Only a retrieval command answered with a preliminary reply owes a final
+  // one; a failure before that (a port that cannot be listened on, a refused
+  // command) is reported as it is, without waiting for a reply nobody asked for.
+  bool finalReplyOwed = false;
   try {
     if (Passive) {
       data = OpenPassiveConnection();
@@ -92,17 +76,17 @@ void TFtpClient::Retrieve(const std::string& command, TFtpStream& dest, bool res
     }
     if (restart) SendCmd("REST " + std::to_string(dest.Position()), {350});
     SendCmd(command, {125, 150, 154});
+    finalReplyOwed = true;
     if (!Passive) data = AcceptDataConnection(listener);
     ReadData(data, dest);
   } catch (...) {
     failure = std::current_exception();
   }
-  // Finishing: the last reply tells whether the server began the transfer.
-  // An error raised here replaces the one on its way.
+  // Finishing. An error raised here replaces the one on its way.
   data.Close();
   listener.Close();
   dataConnectionOpen_ = false;
-  if (LastCmdResult.NumericCode >= 300) {
+  if (!finalReplyOwed) {
     Status(ftpAborted, "Transfer aborted");
   } else {
     Status(ftpReady, "Transfer complete");
@@ -152,9 +136,8 @@ void TFtpClient::AnnouncePort(const Socket& listener) {
     RaiseFtpSocketError(e);
   }
   std::string address = ExternalIP.empty() ? local.IpText() : ExternalIP;
-  std::string port = std::to_string(local.Port);
   if (usingExtDataPort_) {
-    if (SendCmd("EPRT |1|" + address + "|" + port + "|", {}) == 200) return;
+    if (SendCmd(EprtCommand(address, local.Port), {}) == 200) return;
     usingExtDataPort_ = false;
   }
   uint32_t ip = 0;
@@ -163,10 +146,7 @@ void TFtpClient::AnnouncePort(const Socket& listener) {
   } catch (const SocketError& e) {
     RaiseFtpSocketError(e);
   }
-  SendCmd("PORT " + std::to_string(ip >> 24) + "," + std::to_string((ip >> 16) & 255) + "," +
-              std::to_string((ip >> 8) & 255) + "," + std::to_string(ip & 255) + "," +
-              std::to_string(local.Port >> 8) + "," + std::to_string(local.Port & 255),
-          {200});
+  SendCmd(PortCommand(ip, local.Port), {200});
 }
 
 // Passive mode, for callers that cannot be reached by the server: "EPSV"
@@ -179,23 +159,7 @@ Socket TFtpClient::OpenPassiveConnection() {
   bool found = false;
   if (usingExtDataPort_) {
     if (SendCmd("EPSV", {}) == 229) {
-      // "Entering Extended Passive Mode (|||6446|)": the port between the
-      // third and fourth delimiter.
-      std::string text = LastCmdResult.TextWithLineBreaks();
-      size_t open = text.find('(');
-      if (open != std::string::npos && open + 4 < text.size()) {
-        char d = text[open + 1];
-        size_t digits = open + 4;
-        if (text[open + 2] == d && text[open + 3] == d) {
-          size_t end = text.find(d, digits);
-          int64_t value = 0;
-          if (end != std::string::npos && ParseInt64(text.substr(digits, end - digits), value) && value > 0 &&
-              value <= 65535) {
-            port = static_cast<uint16_t>(value);
-            found = true;
-          }
-        }
-      }
+      found = PortFromEpsvReply(LastCmdResult.TextWithLineBreaks(), port);
       if (!found) throw EFtpReplyRFCError(LastCmdResult.NumericCode, LastCmdResult.TextWithLineBreaks());
     } else {
       usingExtDataPort_ = false;
@@ -203,14 +167,8 @@ Socket TFtpClient::OpenPassiveConnection() {
   }
   if (!found) {
     SendCmd("PASV", {227});
-    std::string text = LastCmdResult.TextWithLineBreaks();
-    size_t start = text.find_first_of("0123456789");
-    unsigned h1, h2, h3, h4, p1, p2;
-    if (start == std::string::npos ||
-        std::sscanf(text.c_str() + start, "%u,%u,%u,%u,%u,%u", &h1, &h2, &h3, &h4, &p1, &p2) != 6 || p1 > 255 ||
-        p2 > 255 || (p1 | p2) == 0)
+    if (!PortFromPasvReply(LastCmdResult.TextWithLineBreaks(), port))
       throw EFtpReplyRFCError(LastCmdResult.NumericCode, LastCmdResult.TextWithLineBreaks());
-    port = static_cast<uint16_t>(p1 * 256 + p2);
   }
   try {
     Socket data = Socket::Create();

@@ -107,6 +107,9 @@ class Socket {
 
   // A new IPv4 stream socket.
   static Socket Create();
+  // Takes over an open, connected stream socket descriptor (one end of a
+  // socket pair, for example), which it then closes.
+  static Socket Adopt(int fd) { return Socket(fd); }
 
   bool IsOpen() const { return fd_ >= 0; }
   int Descriptor() const { return fd_; }

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -288,11 +290,15 @@ TEST_F(InstallStepsTest, AMissingRemoteFileIsLoggedAndTheStepGoesOn) {
   Answerer answerer;
   steps.BtnZAVClick();
 
-  bool reported = false;
-  for (const std::string& line : Log()) {
-    if (line.rfind(" Errore nel download: ", 0) == 0) reported = true;
+  // The server's reply is one log line: its CR LF adds no line without a time.
+  const auto lines = Log();
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.rfind(" Errore nel download: ", 0) == 0; }),
+            1);
+  for (const QString& line : window_.MemoSpace->toPlainText().split(u'\n')) {
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d ")).match(line).hasMatch())
+        << "[" << line.toStdString() << "]";
   }
-  EXPECT_TRUE(reported);
   EXPECT_TRUE(Logged(" Fine download ZAV"));
   EXPECT_TRUE(Logged(" File copiato in C:\\VornZAV\\"));
   // One step for the check and one for the copies: none for the download.

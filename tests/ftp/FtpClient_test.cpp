@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "ftp/FtpErrors.h"
 #include "tests/ftp/FtpTestSupport.h"
 #include "tests/ftp/ScriptedFtpServer.h"
@@ -442,6 +444,50 @@ TEST(FtpReplies, EndlessMultiLineReplyIsRefused) {
   SetUpClient(client, server.Port());
   EXPECT_THROW(client.Connect(), EFtpReadLnMaxLineLengthExceeded);
   EXPECT_FALSE(client.Connected());
+}
+
+// Blank lines count toward the reply's limit, and one reply is read within
+// the read time-out in all: a server that floods or trickles blank lines, or
+// trickles one line, gets the error of a reply too long. Each server gives
+// up after a few seconds and then greets, so a client that waits it out
+// fails the case instead of hanging it.
+TEST(FtpReplies, BlankLinesAndTricklesCountTowardTheReplyLimitAndTime) {
+  using Clock = std::chrono::steady_clock;
+  struct Case {
+    const char* name;
+    std::string first;  // sent once
+    std::string piece;  // then sent again and again
+    int pauseMs;        // between pieces
+  };
+  for (const Case& c : {Case{"flood of blank lines", "", std::string(2000, '\n'), 0},
+                        Case{"trickle of blank lines", "", "\r\n", 20},
+                        Case{"trickle of one line", "220 Rea", "d", 20}}) {
+    ScriptedFtpServer server([&c](FtpSession& s) {
+      try {
+        s.Send(c.first);
+        for (auto until = Clock::now() + std::chrono::seconds(4); Clock::now() < until;) {
+          s.Send(c.piece);
+          if (c.pauseMs > 0) s.Sleep(c.pauseMs);
+        }
+        s.Send("\r\n220 Ready\r\n");
+        s.WaitClientClose(3000);
+      } catch (const std::exception&) {
+        // The client hung up, as it should.
+      }
+    });
+    TFtpClient client;
+    SetUpClient(client, server.Port());
+    client.ReadTimeout = 300;
+    try {
+      client.Connect();
+      ADD_FAILURE() << c.name;
+    } catch (const EFtpReadLnMaxLineLengthExceeded& e) {
+      EXPECT_STREQ(e.what(), "Max line length exceeded.") << c.name;
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << c.name << ": " << e.what();
+    }
+    EXPECT_FALSE(client.Connected()) << c.name;
+  }
 }
 
 TEST(FtpReplies, SilentServerTimesOutAndStillGetsQuit) {

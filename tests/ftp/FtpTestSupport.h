@@ -40,10 +40,11 @@ struct EventLog {
   std::vector<std::string> Take() { return std::exchange(Lines, {}); }
 };
 
-// The source tree: VORN_SOURCE_DIR, or else found from this file's own path.
+// The source tree: VORN_SOURCE_DIR, or else the one the tests were built
+// from (this file's own path can be relative when the compiler is cached).
 inline std::filesystem::path SourceDir() {
   if (const char* dir = std::getenv("VORN_SOURCE_DIR")) return dir;
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+  return VORN_TEST_SOURCE_DIR;
 }
 
 // The build tree: VORN_BUILD_DIR, or else the parent of the test program's folder.

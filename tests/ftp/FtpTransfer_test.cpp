@@ -473,7 +473,6 @@ TEST_F(FtpTransfer, DataPortSettings) {
   } catch (const EFtpCouldNotBindSocket& e) {
     EXPECT_STREQ(e.what(), "Could not bind socket. Address and port are already in use.");
   }
-  ::close(taken);
   // The last reply was the probe's 350: nothing more is read.
   EXPECT_EQ(events_.Take(), (Lines{"status 6 Starting FTP transfer", "status 8 Transfer aborted"}));
 
@@ -486,7 +485,18 @@ TEST_F(FtpTransfer, DataPortSettings) {
   client_.ExternalIP = "127.0.0.1";
   client_.Get("/f", Local("f"), true, true);
   EXPECT_EQ(ReadFile(Host("f")), "ranged");
+
+  // After a good retrieval the last reply is its 226: a port that cannot be
+  // listened on is still reported at once, with no wait for a final reply
+  // that no command asked for.
+  std::filesystem::remove(Host("f"));
+  client_.DataPort = takenPort;
+  events_.Take();
+  EXPECT_THROW(client_.Get("/f", Local("f"), true, true), EFtpCouldNotBindSocket);
+  ::close(taken);
+  EXPECT_EQ(events_.Take(), (Lines{"status 6 Starting FTP transfer", "status 8 Transfer aborted"}));
   Finish();
+  EXPECT_EQ(Commands().back(), "RETR /f");
   unsigned port = 0;
   ASSERT_EQ(std::sscanf(Commands().at(2).c_str(), "EPRT |1|127.0.0.1|%u|", &port), 1);
   EXPECT_GE(port, takenPort);
