@@ -243,7 +243,8 @@ bool InstallSteps::SignatureIsGood(const Package& package) {
   bool good = false;
   try {
     ftpClient1_.Get(RemotePath(package) + ".sig", localSignature, true, true);
-    good = IsPackageSignatureGood(*packageKey_, InstTempDir + package.LocalName, localSignature);
+    good = IsPackageSignatureGood(*packageKey_, InstTempDir + package.LocalName, localSignature,
+                                  [this] { window_.ProcessMessages(); });
   } catch (const std::exception&) {
   }
   DeleteFile(localSignature);

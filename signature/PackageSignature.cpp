@@ -1,6 +1,7 @@
 #include "signature/PackageSignature.h"
 
 #include <nettle/eddsa.h>
+#include <nettle/sha2.h>
 
 #include <vector>
 
@@ -99,19 +100,43 @@ std::string ReadWholeFile(const std::string& path, size_t limit) {
   return content;
 }
 
+Digest PackageDigest(const std::string& path, const KeepAlive& keepAlive) {
+  WinFile file;
+  if (!file.TryOpen(path, FileOpen::Read)) {
+    throw ESignatureError("Cannot open " + path + ": " + SysErrorMessage(GetLastError()));
+  }
+  sha512_ctx context;
+  sha512_init(&context);
+  std::vector<uint8_t> block(1 << 20);
+  for (;;) {
+    const int64_t count = file.Read(block.data(), block.size());
+    if (count < 0) throw ESignatureError("Cannot read " + path + ": " + SysErrorMessage(GetLastError()));
+    if (count == 0) break;
+    sha512_update(&context, static_cast<size_t>(count), block.data());
+    if (keepAlive) keepAlive();
+  }
+  Digest digest;
+  sha512_digest(&context, digest.size(), digest.data());
+  return digest;
+}
+
+namespace {
+std::string AsMessage(const Digest& digest) { return std::string(digest.begin(), digest.end()); }
+}  // namespace
+
 bool IsPackageSignatureGood(const PublicKey& key, const std::string& packagePath,
-                            const std::string& signaturePath) {
+                            const std::string& signaturePath, const KeepAlive& keepAlive) {
   try {
     // A signature file is one short line; a long one is not read whole.
     const std::optional<Signature> signature = ParseSignature(ReadWholeFile(signaturePath, 4096));
-    return signature && Verify(key, ReadWholeFile(packagePath), *signature);
+    return signature && Verify(key, AsMessage(PackageDigest(packagePath, keepAlive)), *signature);
   } catch (const ESignatureError&) {
     return false;
   }
 }
 
 void SignPackage(const SecretKey& secret, const std::string& packagePath, const std::string& signaturePath) {
-  const std::string text = ToHex(Sign(secret, ReadWholeFile(packagePath))) + "\n";
+  const std::string text = ToHex(Sign(secret, AsMessage(PackageDigest(packagePath)))) + "\n";
   const std::string partial = signaturePath + ".partial";
   try {
     WinFile file(partial, FileOpen::CreateAlways);

@@ -1,5 +1,7 @@
-// Signed packages: an Ed25519 detached signature (nettle) of the whole
-// package file, kept beside it on the server as "NAME.sig".
+// Signed packages: a detached Ed25519 signature (RFC 8032, nettle) whose
+// message is the 64-byte SHA-512 digest of the whole package file, kept
+// beside it on the server as "NAME.sig". Signing the digest lets a package
+// of any size be read in blocks, with the window kept alive between them.
 //
 // Text formats, all hexadecimal (lower or upper case), one line; blanks,
 // carriage returns and line feeds after the digits are ignored, so a file
@@ -12,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -21,6 +24,9 @@ namespace vorn {
 using PublicKey = std::array<uint8_t, 32>;
 using SecretKey = std::array<uint8_t, 32>;
 using Signature = std::array<uint8_t, 64>;
+using Digest = std::array<uint8_t, 64>;
+// Called between the blocks of a long reading (the window's event processing).
+using KeepAlive = std::function<void()>;
 
 // A key text that is not a key, or a file that cannot be read or written.
 class ESignatureError : public std::runtime_error {
@@ -41,8 +47,13 @@ SecretKey ParseSecretKey(const std::string& text);
 std::optional<Signature> ParseSignature(const std::string& text);
 
 PublicKey PublicKeyOf(const SecretKey& secret);
+// Plain Ed25519 of a message.
 Signature Sign(const SecretKey& secret, const std::string& message);
 bool Verify(const PublicKey& key, const std::string& message, const Signature& signature);
+
+// SHA-512 of the file named by a Windows path, read in blocks of 1 MB;
+// raises ESignatureError naming the file when it cannot be read.
+Digest PackageDigest(const std::string& path, const KeepAlive& keepAlive = {});
 
 // The whole file named by a Windows path; raises ESignatureError naming it,
 // also when the file is longer than limit.
@@ -51,7 +62,7 @@ std::string ReadWholeFile(const std::string& path, size_t limit = SIZE_MAX);
 // True only when both files can be read, the signature file holds a
 // signature and it is the key's signature of the package, byte for byte.
 bool IsPackageSignatureGood(const PublicKey& key, const std::string& packagePath,
-                            const std::string& signaturePath);
+                            const std::string& signaturePath, const KeepAlive& keepAlive = {});
 
 // Signs the package into signaturePath; an existing signature file is
 // replaced only once the new one is complete.

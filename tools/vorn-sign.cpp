@@ -103,9 +103,9 @@ int Run(int argc, char** argv) {
     const std::string package = WinPathFromUser(argv[3]);
     const std::string signature = argc == 5 ? WinPathFromUser(argv[4]) : package + ".sig";
     // A missing or unreadable file is an error, not a bad signature.
-    const std::string content = ReadWholeFile(package);
-    const std::optional<Signature> parsed = ParseSignature(ReadWholeFile(signature));
-    const bool good = parsed && Verify(key, content, *parsed);
+    const Digest digest = PackageDigest(package);
+    const std::optional<Signature> parsed = ParseSignature(ReadWholeFile(signature, 4096));
+    const bool good = parsed && Verify(key, std::string(digest.begin(), digest.end()), *parsed);
     std::printf("%s\n", good ? "good" : "bad");
     return good ? 0 : 1;
   }

@@ -91,10 +91,20 @@ class PackageFileTest : public ::testing::Test {
 };
 
 TEST_F(PackageFileTest, OnlyTheKeysSignatureOfTheWholeFileIsGood) {
-  const std::string package(200000, 'z');
+  const std::string package(2 * (1 << 20) + 5, 'z');
   test::ScratchFolder::Write(Host("P.ZIP"), package);
   SignPackage(secret_, Win("P.ZIP"), Win("P.ZIP.sig"));
-  EXPECT_EQ(test::ScratchFolder::Read(Host("P.ZIP.sig")), ToHex(Sign(secret_, package)) + "\n");
+  // The message signed is the SHA-512 digest of the file, read in blocks.
+  int blocks = 0;
+  const Digest digest = PackageDigest(Win("P.ZIP"), [&] { ++blocks; });
+  EXPECT_EQ(blocks, 3);
+  test::ScratchFolder::Write(Host("abc"), "abc");
+  EXPECT_EQ(ToHex(PackageDigest(Win("abc"))),  // FIPS 180-2, appendix C.1
+            "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce"
+            "80e2a9ac94fa54ca49f");
+  EXPECT_THROW(PackageDigest(Win("missing.zip")), ESignatureError);
+  EXPECT_EQ(test::ScratchFolder::Read(Host("P.ZIP.sig")),
+            ToHex(Sign(secret_, std::string(digest.begin(), digest.end()))) + "\n");
   EXPECT_TRUE(IsPackageSignatureGood(key_, Win("P.ZIP"), Win("P.ZIP.sig")));
   EXPECT_FALSE(IsPackageSignatureGood(ParsePublicKey(Vectors[0].Public), Win("P.ZIP"), Win("P.ZIP.sig")));
 
