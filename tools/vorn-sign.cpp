@@ -78,7 +78,12 @@ int Keygen(const std::string& secretPath, const std::string& publicPath) {
     throw;
   }
   umask(previous);
-  WriteNewFile(publicPath, ToHex(PublicKeyOf(secret)) + "\n");
+  try {
+    WriteNewFile(publicPath, ToHex(PublicKeyOf(secret)) + "\n");
+  } catch (...) {
+    DeleteFile(secretPath);  // half a pair is no use; the next keygen starts clean
+    throw;
+  }
   std::printf("%s\n", ToHex(PublicKeyOf(secret)).c_str());
   return 0;
 }
