@@ -77,10 +77,12 @@ bool IsEngineLocalShareSet(TSession& session) {
 
 bool IsEngineLocalShareSet() { return IsEngineLocalShareSet(DefaultSession()); }
 
-InstallSteps::InstallSteps(TSetup_ZAV& window, DownloadServer server, std::string programDir)
+InstallSteps::InstallSteps(TSetup_ZAV& window, DownloadServer server, std::string programDir,
+                           const PackageSigning& signing)
     : window_(window),
       server_(std::move(server)),
       programDir_(programDir.empty() ? GetProgramFolder() : std::move(programDir)),
+      packageKey_(signing.KeyHex.empty() ? std::nullopt : std::optional<PublicKey>(ParsePublicKey(signing.KeyHex))),
       zipDialogs_(std::make_unique<ZipDialogBox>()),
       zipUnpacker1_(&window, zipDialogs_.get()),
       sessionVORN_("SessionVORN_1"),
@@ -160,8 +162,10 @@ void InstallSteps::BtnAvantiClick() {
 }
 
 void InstallSteps::BtnDBEClick() {
-  FetchAndUnpack({"dbe_2018.zip", "\\dbe_2018.zip", " Controllo DBE...", " Inizio download DBE dal web...",
-                  " Fine download DBE"});
+  if (!FetchAndUnpack({"dbe_2018.zip", "\\dbe_2018.zip", " Controllo DBE...", " Inizio download DBE dal web...",
+                       " Fine download DBE"})) {
+    return;
+  }
   window_.BarrazzaTotale().StepIt();
   window_.AddLogLine(" Fine decompressione del file scaricato");
   window_.AddLogLine(Separator);
@@ -172,8 +176,10 @@ void InstallSteps::BtnDBEClick() {
 }
 
 void InstallSteps::BtnZAVClick() {
-  FetchAndUnpack({"ZAV.ZIP", "\\ZAV.ZIP", " Controllo ZAV...", " Inizio download ZAV dal web...",
-                  " Fine download ZAV"});
+  if (!FetchAndUnpack({"ZAV.ZIP", "\\ZAV.ZIP", " Controllo ZAV...", " Inizio download ZAV dal web...",
+                       " Fine download ZAV"})) {
+    return;
+  }
   window_.AddLogLine(" Fine decompressione del file scaricato");
   window_.AddLogLine(Separator);
   CopyModuleFiles();
@@ -186,7 +192,10 @@ void InstallSteps::BtnAliasClick() {
 void InstallSteps::AllineaVersioneClick() { alignment_->AllineaVersioneClick(); }
 
 // The steps both download buttons share, up to the end of the unpacking.
-void InstallSteps::FetchAndUnpack(const Package& package) {
+// False when a signing key is set and the package is not signed with it:
+// the package is deleted unopened and the step unpacks, copies and starts
+// nothing.
+bool InstallSteps::FetchAndUnpack(const Package& package) {
   ConnectToServer();
   window_.AddLogLine(Separator);
   window_.AddLogLine(package.CheckText);
@@ -196,15 +205,25 @@ void InstallSteps::FetchAndUnpack(const Package& package) {
 
   const std::string localFile = InstTempDir + package.LocalName;
   DeleteFile(localFile);
-  Download(package);
+  const bool downloaded = Download(package);
+  const bool trusted = !packageKey_ || (downloaded && SignatureIsGood(package));
+  if (!trusted) {
+    window_.AddLogLine(" Pacchetto non verificato: " + package.RemoteName);
+    DeleteFile(localFile);
+  } else if (downloaded) {
+    window_.BarrazzaTotale().StepIt();
+  }
 
   window_.AddLogLine(package.EndText);
   window_.AddLogLine(Separator);
-  window_.AddLogLine(" Inizio decompressione del file scaricato");
-  Unpack(localFile);
-  DeleteFile(localFile);
+  if (trusted) {
+    window_.AddLogLine(" Inizio decompressione del file scaricato");
+    Unpack(localFile);
+    DeleteFile(localFile);
+  }
   window_.repaint();
   window_.Barrazza().SetPosition(0);
+  return trusted;
 }
 
 void InstallSteps::ConnectToServer() {
@@ -223,17 +242,38 @@ void InstallSteps::ConnectToServer() {
   throw ENotConnected();
 }
 
+std::string InstallSteps::RemotePath(const Package& package) const {
+  return server_.SiteFolder + "/Area_Download/" + package.RemoteName;
+}
+
 // A failed download does not end the step: the unpacking goes on with what
 // an earlier run left. It is logged, so that the technician knows.
-void InstallSteps::Download(const Package& package) {
-  const std::string remoteFile = server_.SiteFolder + "/Area_Download/" + package.RemoteName;
+bool InstallSteps::Download(const Package& package) {
+  const std::string remoteFile = RemotePath(package);
   try {
     ExpectedDownloadSize = static_cast<int32_t>(static_cast<uint32_t>(ftpClient1_.Size(remoteFile)));
     ftpClient1_.Get(remoteFile, InstTempDir + package.LocalName, true, true);
-    window_.BarrazzaTotale().StepIt();
+    return true;
   } catch (const std::exception& error) {
     window_.AddLogLine(" Errore nel download: " + OnOneLine(error.what()));
+    return false;
   }
+}
+
+// "NAME.sig" comes over the same connection right after the package; a
+// signature the server lacks counts as a bad one.
+bool InstallSteps::SignatureIsGood(const Package& package) {
+  const std::string localSignature = InstTempDir + package.LocalName + ".sig";
+  DeleteFile(localSignature);
+  bool good = false;
+  try {
+    ftpClient1_.Get(RemotePath(package) + ".sig", localSignature, true, true);
+    good = IsPackageSignatureGood(*packageKey_, InstTempDir + package.LocalName, localSignature,
+                                  [this] { window_.ProcessMessages(); });
+  } catch (const std::exception&) {
+  }
+  DeleteFile(localSignature);
+  return good;
 }
 
 void InstallSteps::Unpack(const std::string& localFile) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "alignment/ArchiveAlignment.h"
@@ -18,6 +19,7 @@
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "ftp/FtpClient.h"
+#include "signature/PackageSignature.h"
 #include "zip/Extract.h"
 #include "zip/ZipUnpacker.h"
 
@@ -36,6 +38,14 @@ struct DownloadServer {
   int32_t TransferTimeout = 100000;        // milliseconds
 };
 
+// The maker's public key, hexadecimal: a build setting, never one of the
+// connection settings; tests may put in their own. With a key, a package is
+// unpacked only when its "NAME.sig" is the key's signature of it; empty, no
+// signature is fetched.
+struct PackageSigning {
+  std::string KeyHex = VORN_PACKAGE_KEY;
+};
+
 // Raised when Connect keeps returning without a connection.
 class ENotConnected : public std::runtime_error {
  public:
@@ -51,8 +61,10 @@ bool IsEngineLocalShareSet();
 class InstallSteps {
  public:
   // programDir: where the alignment finds its templates; normally the
-  // running program's folder.
-  InstallSteps(TSetup_ZAV& window, DownloadServer server = {}, std::string programDir = {});
+  // running program's folder. A signing key that is not a key raises
+  // ESignatureError.
+  InstallSteps(TSetup_ZAV& window, DownloadServer server = {}, std::string programDir = {},
+               const PackageSigning& signing = {});
   ~InstallSteps();
   InstallSteps(const InstallSteps&) = delete;
   InstallSteps& operator=(const InstallSteps&) = delete;
@@ -84,15 +96,18 @@ class InstallSteps {
     std::string EndText;      // " Fine download ..."
   };
 
-  void FetchAndUnpack(const Package& package);
+  bool FetchAndUnpack(const Package& package);
   void ConnectToServer();
-  void Download(const Package& package);
+  std::string RemotePath(const Package& package) const;
+  bool Download(const Package& package);
+  bool SignatureIsGood(const Package& package);
   void Unpack(const std::string& localFile);
   void CopyModuleFiles();
 
   TSetup_ZAV& window_;
   DownloadServer server_;
   std::string programDir_;
+  std::optional<PublicKey> packageKey_;
   std::unique_ptr<IZipDialogPresenter> zipDialogs_;
   TFtpClient ftpClient1_;
   TZipUnpacker zipUnpacker1_;

@@ -4,8 +4,10 @@
 // events are processed, so the gaps between its firings are the times in
 // which a click or a repaint would have waited.
 //
-//   vorn-responsive PORT
+//   vorn-responsive PORT [PACKAGE-KEY]
 //
+// With a package key (hex) the package's signature is checked as well, as
+// a program built with that key does.
 // C: and the temporary folder are those of the environment (VORN_DRIVE_C,
 // TMPDIR). Prints the step's log, the number of times events were processed
 // and, last, the longest gap in milliseconds.
@@ -27,8 +29,8 @@
 #include "platform/Shell.h"
 
 int main(int argc, char* argv[]) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: vorn-responsive PORT\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: vorn-responsive PORT [PACKAGE-KEY]\n");
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -47,7 +49,7 @@ int main(int argc, char* argv[]) {
   vorn::DownloadServer server;
   server.Host = "127.0.0.1";
   server.Port = static_cast<uint16_t>(std::atoi(argv[1]));
-  vorn::InstallSteps steps(window, server, "C:\\VornZAV\\");
+  vorn::InstallSteps steps(window, server, "C:\\VornZAV\\", vorn::PackageSigning{argc == 3 ? argv[2] : ""});
 
   QElapsedTimer clock;
   qint64 last = -1;

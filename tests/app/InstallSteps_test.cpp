@@ -122,6 +122,11 @@ class InstallStepsTest : public test::QtTest {
 
   fs::path Host(const std::string& winPath) const { return *ToHostPath(winPath); }
 
+  // The build's key is the maker's choice; the tests choose their own.
+  const PackageSigning NoKey{""};
+  const PackageSigning DemoKey{test::ScratchFolder::Read(SourceFolder() / "scripts" / "demo-signing-key" /
+                                                         "DEMO-public.key")};
+
   test::TempDrive drive_;
   ShellMessageBoxes shellMessages_;
   fs::path download_;
@@ -146,10 +151,11 @@ void WaitForEngine(const fs::path& config) {
   for (int i = 0; i < 200 && !fs::exists(config); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
+// Signed packages and a program built with their key, as the demo runs.
 TEST_F(InstallStepsTest, FirstInstallationFromNothing) {
   MakePackages();
   DemoServer server(download_);
-  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", DemoKey);
   steps.Install();
   const fs::path config = Host("C:\\DBE\\DBE.CFG");
   int informationBoxes = 0;
@@ -189,6 +195,10 @@ TEST_F(InstallStepsTest, FirstInstallationFromNothing) {
   EXPECT_EQ(window_.BtnAvanti->text(), QStringLiteral("Fine"));
   EXPECT_EQ(window_.BarrazzaTotale().Position(), 0);
   EXPECT_FALSE(Logged(" DBE risulta già installato..."));
+  EXPECT_FALSE(Logged(" Pacchetto non verificato: dbe_2018.zip"));
+  EXPECT_FALSE(Logged(" Pacchetto non verificato: ZAV.ZIP"));
+  EXPECT_FALSE(FileExists(InstTempDir + "\\ZAV.ZIP.sig"));
+  EXPECT_FALSE(FileExists(InstTempDir + "\\dbe_2018.zip.sig"));
   const std::vector<std::string> order = {" Controllo DBE...",
                                           " Inizio download DBE dal web...",
                                           " Fine download DBE",
@@ -220,7 +230,7 @@ TEST_F(InstallStepsTest, AnUpdateAlignsTheArchiveAndKeepsItsRows) {
   DemoServer server(download_);
   Answerer answerer;
   {
-    InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+    InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", NoKey);
     steps.Install();
     QTimer engineWatch;
     const fs::path config = Host("C:\\DBE\\DBE.CFG");
@@ -240,7 +250,7 @@ TEST_F(InstallStepsTest, AnUpdateAlignsTheArchiveAndKeepsItsRows) {
   MakePackages(2);
   window_.BtnAvanti->setText(QStringLiteral("Installa/Aggiorna"));
   window_.MemoSpace->clear();
-  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", NoKey);
   steps.Install();
   window_.BtnAvanti->click();
 
@@ -269,7 +279,7 @@ TEST_F(InstallStepsTest, AnUnreachableServerShowsTheErrorAndStopsTheSequence) {
   }
   ForceDirectories("C:\\DBE");
   std::ofstream(Host("C:\\DBE\\DBE.CFG")) << "[\\SYSTEM\\INIT]\nLOCAL SHARE=FALSE\n";
-  InstallSteps steps(window_, Server(port), "C:\\VornZAV\\");
+  InstallSteps steps(window_, Server(port), "C:\\VornZAV\\", NoKey);
   steps.Install();
   Answerer answerer;
   window_.BtnAvanti->click();
@@ -286,7 +296,7 @@ TEST_F(InstallStepsTest, AMissingRemoteFileIsLoggedAndTheStepGoesOn) {
   MakePackages();
   fs::remove(Packages() / "ZAV.ZIP");
   DemoServer server(download_);
-  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", NoKey);
   Answerer answerer;
   steps.BtnZAVClick();
 
@@ -308,7 +318,7 @@ TEST_F(InstallStepsTest, AMissingRemoteFileIsLoggedAndTheStepGoesOn) {
 TEST_F(InstallStepsTest, AServerWithoutSizeStillDeliversThePackage) {
   MakePackages();
   DemoServer server(download_, {QStringLiteral("--no-size")});
-  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", NoKey);
   Answerer answerer;
   steps.BtnZAVClick();
 
@@ -322,7 +332,7 @@ TEST_F(InstallStepsTest, APackageLackingAFileInstallsTheOthersAndTheShellSaysWhi
   const std::string zip = (Packages() / "ZAV.ZIP").string();
   ASSERT_EQ(std::system(("zip -q -d \"" + zip + "\" Quadra.exe").c_str()), 0);
   DemoServer server(download_);
-  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", NoKey);
   Answerer answerer;
   steps.BtnZAVClick();
 
@@ -330,6 +340,119 @@ TEST_F(InstallStepsTest, APackageLackingAFileInstallsTheOthersAndTheShellSaysWhi
   EXPECT_TRUE(FileExists("C:\\VornZAV\\Livella.exe"));
   ASSERT_EQ(answerer.Boxes().size(), 1u);
   EXPECT_TRUE(answerer.Boxes()[0].Text.contains(QStringLiteral("Quadra.exe")));
+}
+
+// What the module step does with the signature beside the package: with the
+// key, only the key's signature of that very package lets it be unpacked.
+struct SignatureCase {
+  const char* Name;
+  bool Key;
+  void (*Change)(const fs::path& packages);
+  bool Installed;
+};
+
+void PrintTo(const SignatureCase& c, std::ostream* out) { *out << c.Name; }
+
+void Overwrite(const fs::path& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+
+const SignatureCase SignatureCases[] = {
+    {"GoodSignature", true, [](const fs::path&) {}, true},
+    // Nothing fetches the signature, so not even a bad one matters.
+    {"NoKeyFetchesNoSignature", false,
+     [](const fs::path& packages) { Overwrite(packages / "ZAV.ZIP.sig", std::string(128, '0') + "\n"); }, true},
+    {"MissingSignature", true, [](const fs::path& packages) { fs::remove(packages / "ZAV.ZIP.sig"); }, false},
+    {"BadSignature", true,
+     [](const fs::path& packages) {
+       std::string text = test::ScratchFolder::Read(packages / "ZAV.ZIP.sig");
+       text[10] = text[10] == '0' ? '1' : '0';
+       Overwrite(packages / "ZAV.ZIP.sig", text);
+     },
+     false},
+    // One byte more, as a comment of the archive: still a good archive.
+    {"PackageChangedAfterSigning", true,
+     [](const fs::path& packages) {
+       std::string zip = test::ScratchFolder::Read(packages / "ZAV.ZIP");
+       ASSERT_EQ(zip.substr(zip.size() - 22, 4), "PK\x05\x06");
+       ASSERT_EQ(zip.substr(zip.size() - 2), std::string(2, '\0'));
+       zip[zip.size() - 2] = 1;
+       Overwrite(packages / "ZAV.ZIP", zip + "!");
+       EXPECT_EQ(std::system(("unzip -tqq \"" + (packages / "ZAV.ZIP").string() + "\"").c_str()), 0);
+     },
+     false},
+    // With a key, a failed download leaves nothing to copy either.
+    {"MissingPackage", true, [](const fs::path& packages) { fs::remove(packages / "ZAV.ZIP"); }, false},
+    {"SignatureOfTheOtherPackage", true,
+     [](const fs::path& packages) {
+       fs::copy_file(packages / "dbe_2018.zip.sig", packages / "ZAV.ZIP.sig", fs::copy_options::overwrite_existing);
+     },
+     false},
+};
+
+class PackageSignatureTest : public InstallStepsTest, public ::testing::WithParamInterface<SignatureCase> {};
+
+TEST_P(PackageSignatureTest, OnlyAGoodSignatureLetsTheModuleIn) {
+  const SignatureCase& c = GetParam();
+  MakePackages();
+  c.Change(Packages());
+  DemoServer server(download_);
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", c.Key ? DemoKey : NoKey);
+  int transfers = 0;
+  steps.FtpClient1().OnWorkBegin = [&, shown = steps.FtpClient1().OnWorkBegin](void* sender, TWorkMode mode,
+                                                                              int64_t max) {
+    ++transfers;
+    shown(sender, mode, max);
+  };
+  Answerer answerer;
+  steps.BtnZAVClick();
+
+  EXPECT_FALSE(FileExists(InstTempDir + "\\ZAV.ZIP"));
+  EXPECT_FALSE(FileExists(InstTempDir + "\\ZAV.ZIP.sig"));
+  EXPECT_TRUE(Logged(" Fine download ZAV"));
+  if (c.Installed) {
+    EXPECT_EQ(transfers, c.Key ? 2 : 1) << "the package, and its signature only with a key";
+    EXPECT_FALSE(Logged(" Pacchetto non verificato: ZAV.ZIP"));
+    EXPECT_TRUE(FileExists("C:\\VornZAV\\VornZAV.exe"));
+    EXPECT_TRUE(Logged(" File copiato in C:\\VornZAV\\"));
+    EXPECT_EQ(window_.BarrazzaTotale().Position(), 3);
+    return;
+  }
+  ASSERT_TRUE(Logged(" Pacchetto non verificato: ZAV.ZIP"));
+  EXPECT_LT(Position(" Inizio download ZAV dal web..."), Position(" Pacchetto non verificato: ZAV.ZIP"));
+  EXPECT_LT(Position(" Pacchetto non verificato: ZAV.ZIP"), Position(" Fine download ZAV"));
+  // Nothing unpacked, nothing copied, no shell complaint about missing files.
+  EXPECT_FALSE(Logged(" Inizio decompressione del file scaricato"));
+  EXPECT_FALSE(FileExists(InstTempDir + "\\VornZAV.exe"));
+  EXPECT_FALSE(FileExists("C:\\VornZAV\\VornZAV.exe"));
+  EXPECT_FALSE(Logged(" File copiato in C:\\VornZAV\\"));
+  EXPECT_TRUE(answerer.Boxes().empty());
+  // The check's step only: the download counts as failed.
+  EXPECT_EQ(window_.BarrazzaTotale().Position(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signatures, PackageSignatureTest, ::testing::ValuesIn(SignatureCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// An engine package that fails its check is not unpacked and its setup is
+// not started; the step ends normally, as after a failed download, so that
+// the sequence goes on.
+TEST_F(InstallStepsTest, AnUnverifiedEnginePackageStartsNothing) {
+  MakePackages();
+  fs::copy_file(Packages() / "ZAV.ZIP.sig", Packages() / "dbe_2018.zip.sig", fs::copy_options::overwrite_existing);
+  DemoServer server(download_);
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", DemoKey);
+  Answerer answerer;
+  EXPECT_NO_THROW(steps.BtnDBEClick());
+
+  EXPECT_TRUE(Logged(" Pacchetto non verificato: dbe_2018.zip"));
+  EXPECT_TRUE(Logged(" Fine download DBE"));
+  EXPECT_FALSE(Logged(" Avvio installazione DBE"));
+  EXPECT_FALSE(FileExists(InstTempDir + "\\dbe_2018.zip"));
+  EXPECT_FALSE(DirectoryExists(InstTempDir + "\\Dbe_2018"));
+  // Nothing ran: no setup writes the engine's configuration.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(fs::exists(Host("C:\\DBE\\DBE.CFG")));
+  EXPECT_TRUE(answerer.Boxes().empty());
+  EXPECT_EQ(window_.BarrazzaTotale().Position(), 1);
 }
 
 // The setting decides nothing in the sequence, but it is read as the engine
@@ -403,7 +526,7 @@ for attempt in range(5):
   ASSERT_TRUE(hangUp.waitForReadyRead(10000));
   const uint16_t port = static_cast<uint16_t>(QString::fromUtf8(hangUp.readLine()).trimmed().toUInt());
 
-  InstallSteps steps(window_, Server(port), "C:\\VornZAV\\");
+  InstallSteps steps(window_, Server(port), "C:\\VornZAV\\", NoKey);
   steps.Install();
   Answerer answerer;
   window_.BtnZAV->click();
