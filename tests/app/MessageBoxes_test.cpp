@@ -1,12 +1,19 @@
-// Message boxes: the full-stop rule of the error box, its caption, and the
-// shell's own messages shown as modal boxes.
+// Message boxes: the full-stop rule of the error box, its caption, the
+// shell's own messages shown as modal boxes, and the zip component's dialog
+// box (its sound and the width of its text).
 #include "app/MessageBoxes.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
 #include "app/HandlerBoundary.h"
+#include "app/ZipDialogBox.h"
 #include "platform/Shell.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -63,6 +70,52 @@ TEST_F(BoxTest, ShellMessagesAppearAsModalBoxesWhileInstalled) {
   // Uninstalled again: nothing more reaches the screen.
   EXPECT_NE(ShellFileOp(128, "C:\\missing\\Pontex.exe", "C:\\target", "Copy"), 0);
   EXPECT_EQ(answerer.Boxes().size(), 1u);
+}
+
+class CountingSounds : public ISystemSounds {
+ public:
+  void InformationBeep() override { ++beeps; }
+  int beeps = 0;
+};
+
+// The error dialog beeps once as it opens and keeps a long text within half
+// the screen's width; the password dialog makes no sound.
+TEST_F(BoxTest, ZipErrorDialogBeepsWhenItOpensAndWrapsAtHalfTheScreen) {
+  CountingSounds sounds;
+  ZipDialogBox box(&sounds);
+  TZipDialogRequest request;
+  request.Title = "VORN - Zavario";
+  request.Text = "Error: Could not create file '";
+  for (int i = 0; i < 40; ++i) request.Text += "C:\\Una cartella molto lunga\\";
+  request.Text += "'";
+  request.Buttons = {{"&OK", ZdrOK}};
+  request.DefaultResult = request.EscapeResult = ZdrOK;
+
+  int beepsWhenOpen = -1;
+  int textWidth = -1;
+  std::string password;
+  {
+    test::ModalAnswerer answerer([&](QWidget* dialog) {
+      beepsWhenOpen = sounds.beeps;
+      for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (label->text().startsWith(QStringLiteral("Error"))) textWidth = label->width();
+      }
+      dialog->findChild<QPushButton*>()->click();
+    });
+    EXPECT_EQ(box.Execute(request, password), ZdrOK);
+  }
+  EXPECT_EQ(beepsWhenOpen, 1);
+  EXPECT_EQ(sounds.beeps, 1);
+  EXPECT_GT(textWidth, 0);
+  EXPECT_LE(textWidth, QApplication::primaryScreen()->availableGeometry().width() / 2);
+
+  request.Kind = TZipDialogKind::Password;
+  request.Text = "Enter Password ";
+  request.Buttons = {{"&OK", ZdrOK}, {"&Cancel", ZdrCancel}};
+  request.EscapeResult = ZdrCancel;
+  test::ModalAnswerer passwordAnswerer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+  EXPECT_EQ(box.Execute(request, password), ZdrCancel);
+  EXPECT_EQ(sounds.beeps, 1);
 }
 
 }  // namespace
