@@ -11,12 +11,14 @@
 #include "app/MessageBoxes.h"
 #include "app/ScriptedRun.h"
 #include "app/ServerSettings.h"
+#include "app/ShellProgressWindow.h"
 #include "app/V_Main.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   vorn::InitialiseApplication();
   vorn::ShellMessageBoxes shellMessages;
+  vorn::ShellProgressWindow shellProgress;
 
   // Created first, so it is the main window; the dialog stays hidden until
   // the main window's show handler asks for the password.
