@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -35,6 +36,8 @@ namespace {
 constexpr char AccessPassword[] = "quimbel";
 constexpr char ProductFolder[] = "C:\\VornZAV\\";
 constexpr QSize DesignClient(635, 273);
+constexpr int StatusPanelWidth = 300;
+constexpr int DesignStatusHeight = 19;
 
 // The bars hold 32-bit values: the low 32 bits of a 64-bit count are taken.
 int32_t Low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
@@ -52,6 +55,7 @@ void SetMaxOrBusy(ProgressBar& bar, int32_t max) {
 QPushButton* MakeButton(const char* caption, QWidget* parent) {
   auto* button = new QPushButton(QString::fromUtf8(caption), parent);
   button->setAutoDefault(false);
+  button->installEventFilter(parent);
   return button;
 }
 
@@ -90,11 +94,14 @@ TSetup_ZAV::TSetup_ZAV(QWidget* parent) : QWidget(parent), anchors_(DesignClient
   barrazzaTotale_->SetMax(9);
 
   StatusBar1 = new QStatusBar(this);
-  for (QLabel*& panel : statusPanels_) {
+  StatusBar1->setSizeGripEnabled(false);
+  // Placed by hand, edge to edge from the left: the status bar's own layout
+  // would put spacing and margins between them.
+  for (size_t i = 0; i < statusPanels_.size(); ++i) {
+    QLabel*& panel = statusPanels_[i];
     panel = new QLabel(StatusBar1);
-    panel->setFixedWidth(300);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusBar1->addWidget(panel);
+    panel->setGeometry(static_cast<int>(i) * StatusPanelWidth, 0, StatusPanelWidth, DesignStatusHeight);
   }
 
   Image1 = new QLabel(this);
@@ -201,7 +208,16 @@ void TSetup_ZAV::InstallStep(TStepButton button, TStepHandler handler) {
 void TSetup_ZAV::Press(TStepButton button) {
   // A copy: the step may install another handler for its own button.
   const TStepHandler step = steps_.at(static_cast<size_t>(button));
-  if (step) step(ButtonOf(button));
+  if (!step) return;
+  // However the step ends, the per-item bar is left empty, never busy.
+  struct EmptyBarAtEnd {
+    ProgressBar& bar;
+    ~EmptyBarAtEnd() {
+      if (bar.Busy()) bar.SetMax(100);
+      bar.SetPosition(0);
+    }
+  } emptyBar{Barrazza()};
+  step(ButtonOf(button));
 }
 
 void TSetup_ZAV::RunStepButton(TStepButton button) {
@@ -257,6 +273,21 @@ void TSetup_ZAV::closeEvent(QCloseEvent* event) {
 void TSetup_ZAV::resizeEvent(QResizeEvent* event) {
   anchors_.Apply(event->size());
   QWidget::resizeEvent(event);
+}
+
+// Return and Enter press the focused button, as Space does (a button outside
+// a dialog ignores them otherwise).
+bool TSetup_ZAV::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      if (!key->isAutoRepeat()) button->click();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 // What the steps write to ---------------------------------------------------

@@ -114,6 +114,7 @@ class TSetup_ZAV : public QWidget, public IUserInterface {
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Runs a handler the user started: errors end up in the error box, and a

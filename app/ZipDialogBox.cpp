@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vorn {
@@ -31,6 +32,10 @@ class ZipDialogWindow : public QDialog {
     }
     auto* text = new QLabel(QString::fromStdString(request.Text));
     text->setWordWrap(true);
+    // The text wraps at half the screen's width at most.
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+      text->setMaximumWidth(screen->availableGeometry().width() / 2);
+    }
     row->addWidget(text, 1);
     column->addLayout(row);
     if (request.Kind == TZipDialogKind::Password) {
@@ -80,10 +85,17 @@ int ZipDialogBox::Execute(const TZipDialogRequest& request, std::string& passwor
   if (QScreen* screen = QApplication::primaryScreen()) {
     dialog.move(screen->availableGeometry().center() - dialog.rect().center());
   }
+  // The error dialog sounds as an information box does when it opens; the
+  // password dialog is silent.
+  if (request.Kind == TZipDialogKind::Information) {
+    QTimer::singleShot(0, &dialog, [this] { (sounds_ ? *sounds_ : desktopSounds_).InformationBeep(); });
+  }
   const int result = dialog.exec();
   if (request.Kind == TZipDialogKind::Password) password = dialog.Password();
   return result;
 }
+
+void DesktopSounds::InformationBeep() { QApplication::beep(); }
 
 std::string ZipDialogBox::ApplicationTitle() const { return QApplication::applicationName().toStdString(); }
 

@@ -10,10 +10,30 @@
 
 namespace vorn {
 
+// The system's sounds that the dialogs ask for; tests pass a recorder.
+class ISystemSounds {
+ public:
+  virtual ~ISystemSounds() = default;
+  // The information beep (the sound of an information message box).
+  virtual void InformationBeep() = 0;
+};
+
+// The desktop's bell.
+class DesktopSounds : public ISystemSounds {
+ public:
+  void InformationBeep() override;
+};
+
 class ZipDialogBox : public IZipDialogPresenter {
  public:
+  // sounds: null for the desktop's bell.
+  explicit ZipDialogBox(ISystemSounds* sounds = nullptr) : sounds_(sounds) {}
   int Execute(const TZipDialogRequest& request, std::string& password) override;
   std::string ApplicationTitle() const override;
+
+ private:
+  ISystemSounds* sounds_;
+  DesktopSounds desktopSounds_;
 };
 
 }  // namespace vorn

@@ -128,7 +128,8 @@ struct FdCloser {
 
 // Copies the bytes, mode, times and marks of an open source into a new
 // temporary file beside target; returns that file's host path.
-std::optional<fs::path> CopyToTemporary(int source, const struct stat& sourceInfo, const fs::path& target) {
+std::optional<fs::path> CopyToTemporary(int source, const struct stat& sourceInfo, const fs::path& target,
+                                        const CopyBlockCallback& onBlock) {
   std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".vorn-XXXXXX")).string();
   const int out = mkostemp(pattern.data(), O_CLOEXEC);
   if (out < 0) {
@@ -158,6 +159,7 @@ std::optional<fs::path> CopyToTemporary(int source, const struct stat& sourceInf
       }
       done += put;
     }
+    if (onBlock) onBlock(got);
   }
   // The marks first: a read-only mode would refuse them.
   WriteMarks(nullptr, out, ReadMarks(nullptr, source) & kKeptMarks);
@@ -223,7 +225,7 @@ void NoteMoved(const fs::path& source, const fs::path& target, bool folder) {
   NoteHostNameCreated(target);
 }
 
-bool CopyHostFile(const fs::path& from, const fs::path& to, bool replace) {
+bool CopyHostFile(const fs::path& from, const fs::path& to, bool replace, const CopyBlockCallback& onBlock = nullptr) {
   const int source = open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (source < 0) return FailErrno(errno, from);
   FdCloser closer{source};
@@ -238,7 +240,7 @@ bool CopyHostFile(const fs::path& from, const fs::path& to, bool replace) {
     }
     if (S_ISDIR(targetInfo.st_mode) || IsReadOnlyFile(targetInfo)) return Fail(ERROR_ACCESS_DENIED);
   }
-  const auto temporary = CopyToTemporary(source, sourceInfo, to);
+  const auto temporary = CopyToTemporary(source, sourceInfo, to, onBlock);
   if (!temporary) return false;
   if (!PlaceTemporary(*temporary, to, replace)) {
     if (lastError == ERROR_ALREADY_EXISTS) lastError = ERROR_FILE_EXISTS;
@@ -473,12 +475,12 @@ bool MoveFile(const std::string& from, const std::string& to, bool replace) {
   return true;
 }
 
-bool CopyFile(const std::string& from, const std::string& to, bool replace) {
+bool CopyFile(const std::string& from, const std::string& to, bool replace, const CopyBlockCallback& onBlock) {
   const auto source = HostOf(from);
   if (!source) return false;
   const auto target = HostOf(to);
   if (!target) return false;
-  if (!CopyHostFile(*source, *target, replace)) return false;
+  if (!CopyHostFile(*source, *target, replace, onBlock)) return false;
   NoteHostNameCreated(*target);
   return true;
 }

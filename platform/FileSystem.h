@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,8 +82,11 @@ bool RemoveDir(const std::string& path);
 // is replaced atomically (the Windows MoveFileEx with replace-existing).
 bool MoveFile(const std::string& from, const std::string& to, bool replace);
 // Copies a file, replacing an existing target when allowed; keeps the
-// last-write time and attributes.
-bool CopyFile(const std::string& from, const std::string& to, bool replace);
+// last-write time and attributes. onBlock, when given, is called with the
+// size of every block written.
+using CopyBlockCallback = std::function<void(int64_t bytes)>;
+bool CopyFile(const std::string& from, const std::string& to, bool replace,
+              const CopyBlockCallback& onBlock = nullptr);
 
 // Information of a file or folder; false when it does not exist.
 bool GetFileInfo(const std::string& path, FileInfo& info);

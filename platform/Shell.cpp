@@ -19,6 +19,7 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -47,6 +48,9 @@ constexpr int kMaxDepth = 128;
 
 std::mutex presenterMutex;
 ShellMessagePresenter presenter;
+IShellProgressWindow* progressWindow = nullptr;
+std::thread::id progressThread;
+ShellClock shellClock;
 
 void Present(const std::string& caption, const std::string& text) {
   ShellMessagePresenter current;
@@ -62,6 +66,71 @@ void Present(const std::string& caption, const std::string& text) {
 }
 
 enum class Operation { None = 0, Move = 1, Copy = 2, Delete = 3, Rename = 4 };
+
+// The progress window of one operation: opened once the operation has
+// lasted ShellProgressDelay, then updated, and the windows kept painting, at
+// every file and block; closed at the end.
+class ProgressReport {
+ public:
+  explicit ProgressReport(Operation operation) : operation_(operation) {
+    std::lock_guard lock(presenterMutex);
+    if (progressWindow && progressThread == std::this_thread::get_id()) window_ = progressWindow;
+    clock_ = shellClock;
+    start_ = Now();
+  }
+  ~ProgressReport() {
+    if (open_) window_->Close();
+  }
+  ProgressReport(const ProgressReport&) = delete;
+  ProgressReport& operator=(const ProgressReport&) = delete;
+
+  bool Shown() const { return window_ != nullptr; }
+  void SetTotal(int64_t total) { total_ = total; }
+  void Item(const std::string& path) {
+    item_ = path;
+    Tick();
+  }
+  void Done(int64_t amount) {
+    done_ += amount;
+    Tick();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point Now() const {
+    return clock_ ? clock_() : std::chrono::steady_clock::now();
+  }
+
+  const char* Title() const {
+    switch (operation_) {
+      case Operation::Copy: return "Copying...";
+      case Operation::Move: return "Moving...";
+      case Operation::Delete: return "Deleting...";
+      case Operation::Rename: return "Renaming...";
+      case Operation::None: break;
+    }
+    return "";
+  }
+
+  void Tick() {
+    if (!window_) return;
+    if (!open_) {
+      if (Now() - start_ < ShellProgressDelay) return;
+      open_ = true;
+      window_->Open(Title());
+    }
+    window_->Update(item_, done_, total_);
+    window_->KeepAlive();
+  }
+
+  Operation operation_;
+  IShellProgressWindow* window_ = nullptr;
+  ShellClock clock_;
+  std::chrono::steady_clock::time_point start_;
+  bool open_ = false;
+  std::string item_;
+  int64_t done_ = 0;
+  int64_t total_ = 0;
+};
 
 Operation OperationFromText(const std::string& text) {
   if (text == "Copy") return Operation::Copy;
@@ -98,7 +167,7 @@ struct Item {
 
 class FileOperation {
  public:
-  explicit FileOperation(Operation operation) : operation_(operation) {}
+  explicit FileOperation(Operation operation) : operation_(operation), progress_(operation) {}
 
   int Run(const std::string& source, const std::string& target) {
     std::vector<Item> items;
@@ -107,6 +176,9 @@ class FileOperation {
       if (const int code = Expand(name, items, wildcard); code != 0) return code;
     }
     if (items.empty()) return 0;  // a pattern that matches nothing leaves nothing to do
+    if (progress_.Shown() && (operation_ == Operation::Copy || operation_ == Operation::Move)) {
+      progress_.SetTotal(TotalSize(items));
+    }
     switch (operation_) {
       case Operation::Delete:
         for (const auto& item : items) {
@@ -185,10 +257,12 @@ class FileOperation {
     std::error_code error;
     const auto status = fs::symlink_status(*host, error);
     if (error) return Report(ERROR_FILE_NOT_FOUND, item.Path);
+    progress_.Item(item.Path);
     if (fs::is_directory(status)) {
-      fs::remove_all(*host, error);
+      RemoveTree(*host, item.Path, error);
     } else {
       fs::remove(*host, error);
+      progress_.Done(1);
     }
     if (error) return Report(WinErrorFromErrno(error.value()), item.Path);
     return 0;
@@ -246,8 +320,14 @@ class FileOperation {
         SetFileAttributes(destination, targetInfo.Attributes & ~FILE_ATTRIBUTE_READONLY);
       }
     }
-    const bool done = operation_ == Operation::Copy ? CopyFile(item.Path, destination, true)
-                                                    : MoveFile(item.Path, destination, true);
+    progress_.Item(item.Path);
+    bool done = false;
+    if (operation_ == Operation::Copy) {
+      done = CopyFile(item.Path, destination, true, [this](int64_t bytes) { progress_.Done(bytes); });
+    } else {
+      done = MoveFile(item.Path, destination, true);
+      if (done) progress_.Done(static_cast<int64_t>(sourceInfo.Size));
+    }
     return done ? 0 : Report(GetLastError(), item.Path);
   }
 
@@ -276,7 +356,55 @@ class FileOperation {
     return 0;
   }
 
+  // The bytes of the files the items hold, links not followed.
+  static int64_t TotalSize(const std::vector<Item>& items) {
+    int64_t total = 0;
+    for (const auto& item : items) {
+      const auto host = ToHostPath(item.Path);
+      if (!host) continue;
+      std::error_code error;
+      if (!item.IsDirectory) {
+        const auto size = fs::file_size(*host, error);
+        if (!error) total += static_cast<int64_t>(size);
+        continue;
+      }
+      for (auto it = fs::recursive_directory_iterator(*host, fs::directory_options::skip_permission_denied, error);
+           !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        std::error_code sizeError;
+        if (it->is_regular_file(sizeError) && !it->is_symlink(sizeError)) {
+          const auto size = it->file_size(sizeError);
+          if (!sizeError) total += static_cast<int64_t>(size);
+        }
+      }
+    }
+    return total;
+  }
+
+  // Removes a folder's contents one by one, so that the progress moves.
+  void RemoveTree(const fs::path& host, const std::string& path, std::error_code& error) {
+    std::vector<fs::directory_entry> entries;
+    for (auto it = fs::directory_iterator(host, error); !error && it != fs::directory_iterator(); it.increment(error)) {
+      entries.push_back(*it);
+    }
+    if (error) return;
+    for (const auto& entry : entries) {
+      const std::string child = path + "\\" + entry.path().filename().string();
+      const auto status = entry.symlink_status(error);
+      if (error) return;
+      if (fs::is_directory(status)) {
+        RemoveTree(entry.path(), child, error);
+      } else {
+        progress_.Item(child);
+        fs::remove(entry.path(), error);
+        progress_.Done(1);
+      }
+      if (error) return;
+    }
+    fs::remove(host, error);
+  }
+
   Operation operation_;
+  ProgressReport progress_;
 };
 
 std::string HomeFolder() {
@@ -460,6 +588,17 @@ int ShellFileOp(int owner, const std::string& source, const std::string& target,
 void SetShellMessagePresenter(ShellMessagePresenter newPresenter) {
   std::lock_guard lock(presenterMutex);
   presenter = std::move(newPresenter);
+}
+
+void SetShellProgressWindow(IShellProgressWindow* window) {
+  std::lock_guard lock(presenterMutex);
+  progressWindow = window;
+  progressThread = std::this_thread::get_id();
+}
+
+void SetShellClock(ShellClock clock) {
+  std::lock_guard lock(presenterMutex);
+  shellClock = std::move(clock);
 }
 
 std::string GetTempFolder() {

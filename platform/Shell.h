@@ -2,8 +2,11 @@
 // special folders, and starting a program.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
+
+#include "platform/UserInterface.h"
 
 namespace vorn {
 
@@ -32,6 +35,16 @@ int ShellFileOp(int owner, const std::string& source, const std::string& target,
 // modal message box; without one, messages go to standard error.
 using ShellMessagePresenter = std::function<void(const std::string& caption, const std::string& text)>;
 void SetShellMessagePresenter(ShellMessagePresenter presenter);
+
+// Where the shell shows its progress window for operations that last longer
+// than ShellProgressDelay; null: none is shown. The window is used on the
+// thread that installed it only.
+void SetShellProgressWindow(IShellProgressWindow* window);
+constexpr std::chrono::milliseconds ShellProgressDelay{1000};
+// The clock that measures the delay; tests put in their own (null: the
+// steady clock).
+using ShellClock = std::function<std::chrono::steady_clock::time_point()>;
+void SetShellClock(ShellClock clock);
 
 // The user's temporary folder (TMPDIR or /tmp) as a Windows path ending in "\".
 std::string GetTempFolder();

@@ -53,4 +53,21 @@ class IUserInterface {
   virtual void SetHourglass(bool on) = 0;
 };
 
+// The shell's progress window (ShellFileOp). The shell opens it once an
+// operation has lasted about a second, updates it at every file and copied
+// block, and closes it at the end; short operations never open it. The
+// front end implements it; tests pass a recording fake.
+class IShellProgressWindow {
+ public:
+  virtual ~IShellProgressWindow() = default;
+  // title: "Copying...", "Moving...", "Deleting..." or "Renaming...".
+  virtual void Open(const std::string& title) = 0;
+  // The item being worked on (a Windows path) and the progress so far: bytes
+  // for a copy or move, items for a delete. A total of 0 is not known.
+  virtual void Update(const std::string& item, int64_t done, int64_t total) = 0;
+  // Processes pending window messages, so that every window keeps painting.
+  virtual void KeepAlive() = 0;
+  virtual void Close() = 0;
+};
+
 }  // namespace vorn

@@ -3,11 +3,13 @@
 serving one folder to one account on a loopback port.
 
     ftp-server.py --root DIR --port N [--user U] [--password P]
-                  [--no-size] [--ready-file F]
+                  [--no-size | --no-ascii-size] [--ready-file F]
 
 Prints "ready <port>" on standard output (and writes it to --ready-file) once
-it listens; stops on SIGTERM or SIGINT. --no-size makes the server refuse
-"SIZE", as some servers do, to test the client's fall-back.
+it listens; stops on SIGTERM or SIGINT. "SIZE" is answered with the file's
+size in either transfer type, as most servers do. --no-ascii-size refuses it
+in ASCII mode ("550 SIZE not allowed in ASCII mode.", pyftpdlib's own
+answer); --no-size refuses it always. Both test the client's fall-backs.
 """
 import argparse
 import logging
@@ -27,7 +29,9 @@ def main():
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--user", default="zavupdate")
     parser.add_argument("--password", default="tovari")
-    parser.add_argument("--no-size", action="store_true")
+    sizes = parser.add_mutually_exclusive_group()
+    sizes.add_argument("--no-size", action="store_true")
+    sizes.add_argument("--no-ascii-size", action="store_true")
     parser.add_argument("--ready-file")
     args = parser.parse_args()
 
@@ -36,7 +40,15 @@ def main():
     authorizer.add_user(args.user, args.password, os.path.abspath(args.root), perm="elr")
 
     class Handler(FTPHandler):
-        pass
+        def ftp_SIZE(self, path):
+            # The size of the file as stored, whatever the transfer type.
+            if args.no_ascii_size or self._current_type != "a":
+                return FTPHandler.ftp_SIZE(self, path)
+            self._current_type = "i"
+            try:
+                return FTPHandler.ftp_SIZE(self, path)
+            finally:
+                self._current_type = "a"
 
     Handler.authorizer = authorizer
     Handler.permit_foreign_addresses = False

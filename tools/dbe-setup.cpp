@@ -4,6 +4,9 @@
 // touched, so running it again is harmless.
 //
 //   dbe-setup [--config WINPATH]
+//
+// Exit status: 0 installed (or already installed), 1 the configuration could
+// not be read or written, 2 wrong usage.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,15 +16,31 @@
 #include "engine/DatabaseError.h"
 #include "platform/WinPath.h"
 
+namespace {
+
+int Usage(std::FILE* out, int status) {
+  std::fputs(
+      "usage: dbe-setup [--config FILE]\n"
+      "Installs the database engine: writes its configuration (default C:\\DBE\\DBE.CFG) with the\n"
+      "defaults when there is none; an existing one is left as it is.\n"
+      "Exit status: 0 installed or already installed, 1 the configuration could not be read or\n"
+      "written, 2 wrong usage.\n",
+      out);
+  return status;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace vorn;
   std::string configFile = TDBEngine::DefaultConfigFile;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--config") == 0 && i + 1 < argc) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      return Usage(stdout, 0);
+    } else if (std::strcmp(argv[i], "--config") == 0 && i + 1 < argc) {
       configFile = WinPathFromUser(argv[++i]);
     } else {
-      std::fprintf(stderr, "usage: dbe-setup [--config FILE]\n");
-      return 2;
+      return Usage(stderr, 2);
     }
   }
   std::optional<std::filesystem::path> host = ToHostPath(configFile);

@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -116,12 +117,15 @@ struct Options {
   }
 };
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: vorn-align run [--program DIR] [--archive DIR] [--config FILE] [--statements FILE]\n"
-               "       vorn-align exec --archive DIR --statements FILE\n"
-               "       vorn-align make-bench --dir DIR [--tables N] [--fields N] [--rows N] [--changed-every N]\n");
-  return 2;
+int Usage(std::FILE* out = stderr, int status = 2) {
+  std::fputs("usage: vorn-align run [--program DIR] [--archive DIR] [--config FILE] [--statements FILE]\n"
+             "       vorn-align exec --archive DIR --statements FILE\n"
+             "       vorn-align make-bench --dir DIR [--tables N] [--fields N] [--rows N] [--changed-every N]\n"
+             "Folders are Windows paths (C:\\...) or host paths (/...).\n"
+             "Exit status: 0 done (run: ended with the success line), 1 a table or statement failed,\n"
+             "2 an error ended the run, or wrong usage.\n",
+             out);
+  return status;
 }
 
 double Seconds(Clock::time_point from) {
@@ -349,6 +353,9 @@ int MakeBench(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return Usage(stdout, 0);
+  }
   if (argc < 2) return Usage();
   Options options;
   options.command = argv[1];

@@ -268,7 +268,8 @@ int main(int argc, char** argv) {
                  "usage: vorn-dbe [--config FILE] COMMAND ...\n"
                  "  create FOLDER TABLE NAME:TYPE[:SIZE]...   describe FOLDER TABLE   rows FOLDER TABLE\n"
                  "  insert FOLDER TABLE VALUE...   import FOLDER TABLE FILE|-   sql FOLDER STATEMENT...\n"
-                 "  tables FOLDER   aliases   add-alias NAME PATH [DRIVER]   delete-alias NAME   config\n");
+                 "  tables FOLDER   aliases   add-alias NAME PATH [DRIVER]   delete-alias NAME   config\n"
+                 "Exit status: 0 done, 1 an engine or file error, 2 wrong usage.\n");
     return args.empty() ? 2 : 0;
   }
   try {

@@ -45,12 +45,15 @@ void Line(const std::string& text) {
 
 const char* ModeName(TWorkMode mode) { return mode == wmRead ? "read" : "write"; }
 
-int Usage() {
+int Usage(std::FILE* out = stderr, int status = 2) {
   std::fputs(
       "usage: vorn-ftpget HOST PORT USER PASSWORD REMOTE LOCAL [--account A] [--no-extension-port]\n"
-      "                   [--read-timeout MS] [--listen-timeout MS] [--transfer-timeout MS]\n",
-      stderr);
-  return 2;
+      "                   [--read-timeout MS] [--listen-timeout MS] [--transfer-timeout MS]\n"
+      "Downloads REMOTE into LOCAL as the download steps do, printing every event of the client.\n"
+      "Exit status: 0 downloaded (last line \"ok\"), 1 the download failed (last line \"error ...\"),\n"
+      "2 wrong usage.\n",
+      out);
+  return status;
 }
 
 bool ParseNumber(const char* text, long min, long max, long& value) {
@@ -71,6 +74,9 @@ std::string ErrorLine(const std::exception& e) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") return Usage(stdout, 0);
+  }
   if (argc < 7) return Usage();
   TFtpClient client;
   long port = 0;

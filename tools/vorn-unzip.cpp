@@ -18,7 +18,11 @@
 //   skip <skip reason> <id> <name>
 //   result <ErrCode> <ErrMessage>
 //   success <SuccessCnt>
-// The exit status is 0 when ErrCode is 0.
+// --password P is the component's Password, tried first on every encrypted
+// entry, and also the answer of the password dialog when it is asked for
+// (without it the dialog is cancelled). --unattended shows no error dialogs.
+// The exit status is 1 when ErrCode is not 0, else 3 when entries were
+// skipped, else 0; 2 on wrong usage.
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -52,11 +56,16 @@ class LineDialogs : public IZipDialogPresenter {
   const std::string* password_;
 };
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: vorn-unzip --list ARCHIVE\n"
-               "       vorn-unzip ARCHIVE FOLDER [--password P] [--unattended]\n");
-  return 2;
+int Usage(std::FILE* out = stderr, int status = 2) {
+  std::fputs("usage: vorn-unzip --list ARCHIVE\n"
+             "       vorn-unzip ARCHIVE FOLDER [--password P] [--unattended]\n"
+             "Lists or extracts an archive with the program's zip component (FOLDER a Windows path or a\n"
+             "host path starting with /). --password P is tried first on encrypted entries and answers\n"
+             "the password dialog; --unattended shows no error dialogs.\n"
+             "Exit status: 0 done, 1 the component recorded an error, 3 no error but entries were\n"
+             "skipped (each on a \"skip\" line), 2 wrong usage.\n",
+             out);
+  return status;
 }
 
 int ExtractTo(const std::string& archive, const std::string& folder, const std::string* password, bool unattended) {
@@ -67,17 +76,21 @@ int ExtractTo(const std::string& archive, const std::string& folder, const std::
     std::printf("progress %d %d %" PRId64 " %" PRId64 " %" PRId64 " %" PRId64 " %s\n", static_cast<int>(d.Order()),
                 d.ItemNumber(), d.ItemSize(), d.ItemPosition(), d.TotalCount(), d.TotalSize(), d.ItemName().c_str());
   };
-  zip.OnSkipped = [](void*, const std::string& name, TZUSkipTypes reason, int& error) {
+  int skipped = 0;
+  zip.OnSkipped = [&skipped](void*, const std::string& name, TZUSkipTypes reason, int& error) {
+    ++skipped;
     std::printf("skip %s %d %s\n", SkipTypeName(reason), ZipErrId(error), name.c_str());
   };
   zip.SetUnattended(unattended);
+  if (password) zip.SetPassword(*password);
   zip.SetZipFileName(WinPathFromUser(archive));
   zip.SetExtrBaseDir(IncludeTrailingBackslash(WinPathFromUser(folder)));
   zip.SetExtrOptions(ExtrDirNames | ExtrOverWrite | ExtrForceDirs);
   zip.Extract();
   std::printf("result %d %s\n", zip.ErrCode(), zip.ErrMessage().c_str());
   std::printf("success %d\n", zip.SuccessCnt());
-  return zip.ErrCode() == 0 ? 0 : 1;
+  if (zip.ErrCode() != 0) return 1;
+  return skipped > 0 ? 3 : 0;
 }
 
 int List(const std::string& archive) {
@@ -106,6 +119,9 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
 
   std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") return Usage(stdout, 0);
+  }
   if (args.size() == 2 && args[0] == "--list") return List(args[1]);
   if (args.size() < 2 || args[0].starts_with("--") || args[1].starts_with("--")) return Usage();
   std::string password;

@@ -2,6 +2,7 @@
 // FTP client against Debian's pyftpdlib serving the demo packages on a port
 // of the test's own, the real zip component, engine and alignment.
 #include "app/InstallSteps.h"
+#include "app/ServerSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -327,6 +328,38 @@ TEST_F(InstallStepsTest, AServerWithoutSizeStillDeliversThePackage) {
   EXPECT_EQ(window_.BarrazzaTotale().Position(), 3);
 }
 
+// A server that tells the size in ASCII mode (the demo server, like most)
+// gives a per-item bar that follows the bytes; one that refuses it there
+// gives a busy bar throughout. Both leave the bar empty when the step ends.
+TEST_F(InstallStepsTest, ThePerItemBarFollowsTheBytesWhenTheServerTellsTheSize) {
+  MakePackages();
+  const auto packageSize = static_cast<int32_t>(fs::file_size(Packages() / "ZAV.ZIP"));
+  for (const bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "SIZE refused in ASCII mode" : "SIZE answered");
+    DemoServer server(download_, refused ? QStringList{QStringLiteral("--no-ascii-size")} : QStringList{});
+    InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+    steps.Install();
+    std::vector<std::pair<bool, int32_t>> seen;  // busy, maximum at every block
+    steps.FtpClient1().OnWork = [&](void* sender, TWorkMode mode, int64_t count) {
+      seen.emplace_back(window_.Barrazza().Busy(), window_.Barrazza().Max());
+      window_.FtpClient1Work(sender, mode, count);
+    };
+    Answerer answerer;
+    window_.BtnZAV->click();
+
+    EXPECT_EQ(ExpectedDownloadSize, refused ? -1 : packageSize);
+    ASSERT_FALSE(seen.empty());
+    for (const auto& [busy, max] : seen) {
+      EXPECT_EQ(busy, refused);
+      if (!refused) {
+        EXPECT_EQ(max, packageSize);
+      }
+    }
+    EXPECT_FALSE(window_.Barrazza().Busy());
+    EXPECT_EQ(window_.Barrazza().Position(), 0);
+  }
+}
+
 TEST_F(InstallStepsTest, APackageLackingAFileInstallsTheOthersAndTheShellSaysWhich) {
   MakePackages();
   const std::string zip = (Packages() / "ZAV.ZIP").string();
@@ -453,6 +486,58 @@ TEST_F(InstallStepsTest, AnUnverifiedEnginePackageStartsNothing) {
   EXPECT_FALSE(fs::exists(Host("C:\\DBE\\DBE.CFG")));
   EXPECT_TRUE(answerer.Boxes().empty());
   EXPECT_EQ(window_.BarrazzaTotale().Position(), 1);
+}
+
+// The download server's settings: compiled-in defaults, replaced one by one
+// by the variables that are set; a wrong value is refused by name.
+TEST(DownloadServerFromEnvironmentTest, VariablesReplaceTheDefaultsAndWrongValuesAreRefused) {
+  test::ScratchFolder scratch("vorn_settings_test");
+  const char* names[] = {"VORN_FTP_HOST", "VORN_FTP_PORT", "VORN_FTP_USER", "VORN_FTP_PASSWORD", "VORN_FTP_SITE"};
+  for (const char* name : names) {
+    scratch.Keep(name);
+    unsetenv(name);
+  }
+  const DownloadServer defaults = DownloadServerFromEnvironment();
+  EXPECT_EQ(defaults.Host, VORN_FTP_HOST);
+  EXPECT_EQ(defaults.Port, 21);
+  EXPECT_EQ(defaults.Username, VORN_FTP_USER);
+  EXPECT_EQ(defaults.Password, "tovari");
+  EXPECT_EQ(defaults.SiteFolder, VORN_FTP_SITE);
+
+  setenv("VORN_FTP_HOST", "localhost", 1);
+  setenv("VORN_FTP_PORT", "2121", 1);
+  setenv("VORN_FTP_USER", "tecnico", 1);
+  setenv("VORN_FTP_PASSWORD", "", 1);
+  setenv("VORN_FTP_SITE", "", 1);
+  const DownloadServer set = DownloadServerFromEnvironment();
+  EXPECT_EQ(set.Host, "localhost");
+  EXPECT_EQ(set.Port, 2121);
+  EXPECT_EQ(set.Username, "tecnico");
+  EXPECT_EQ(set.Password, "");
+  EXPECT_EQ(set.SiteFolder, "");
+  setenv("VORN_FTP_PORT", "65535", 1);
+  EXPECT_EQ(DownloadServerFromEnvironment().Port, 65535);
+  setenv("VORN_FTP_PORT", "1", 1);
+  EXPECT_EQ(DownloadServerFromEnvironment().Port, 1);
+
+  const std::pair<const char*, const char*> wrong[] = {
+      {"VORN_FTP_PORT", "0"},      {"VORN_FTP_PORT", "65536"},   {"VORN_FTP_PORT", "-21"},
+      {"VORN_FTP_PORT", ""},       {"VORN_FTP_PORT", " 21"},     {"VORN_FTP_PORT", "0x15"},
+      {"VORN_FTP_PORT", "999999"}, {"VORN_FTP_HOST", ""},        {"VORN_FTP_HOST", "  "},
+      {"VORN_FTP_USER", ""},       {"VORN_FTP_USER", "a\r\nDELE x"}, {"VORN_FTP_SITE", "vorn"},
+      {"VORN_FTP_PASSWORD", "x\ny"},
+  };
+  for (const auto& [name, value] : wrong) {
+    const std::string before = std::getenv(name) ? std::getenv(name) : "";
+    setenv(name, value, 1);
+    try {
+      DownloadServerFromEnvironment();
+      ADD_FAILURE() << name << "=" << value << " was taken";
+    } catch (const EInvalidSetting& error) {
+      EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
+    }
+    setenv(name, before.c_str(), 1);
+  }
 }
 
 // The setting decides nothing in the sequence, but it is read as the engine

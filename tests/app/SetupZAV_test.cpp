@@ -78,5 +78,22 @@ TEST_F(ProgramTest, UscitaPressedByTheScriptEndsTheProgram) {
   EXPECT_FALSE(output.contains(QStringLiteral("unknown button")));
 }
 
+// A wrong download setting is said in the error box at start, and the
+// program ends without opening the window.
+TEST_F(ProgramTest, AWrongDownloadSettingIsAnErrorBoxAtStart) {
+  if (!ProgramBuilt()) GTEST_SKIP() << "SetupZAV is not built";
+  for (const char* setting : {"VORN_FTP_PORT=70000", "VORN_FTP_HOST="}) {
+    QString output;
+    const QString picture = QString::fromStdString((drive.Tmp() / "window.png").string());
+    EXPECT_EQ(Run({QString::fromUtf8(setting), QStringLiteral("VORN_SCRIPT_PASSWORD=quimbel"),
+                   QStringLiteral("VORN_SCRIPT_SCREENSHOT=") + picture},
+                  &output),
+              1);
+    const QString name = QString::fromUtf8(setting).section(u'=', 0, 0);
+    EXPECT_TRUE(output.contains(QStringLiteral("[VORN - Zavario] Impostazione non valida: ") + name)) << output.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(picture));
+  }
+}
+
 }  // namespace
 }  // namespace vorn

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCursor>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -351,6 +352,53 @@ TEST_F(SetupZAVTest, EachButtonRunsItsOwnStepWithItselfAsSender) {
   EXPECT_EQ(runs[2], std::make_pair(TStepButton::BtnZAV, static_cast<QObject*>(window.BtnZAV)));
   EXPECT_EQ(runs[3], std::make_pair(TStepButton::BtnAlias, static_cast<QObject*>(window.BtnAlias)));
   EXPECT_EQ(runs[4], std::make_pair(TStepButton::AllineaVersione, static_cast<QObject*>(window.AllineaVersione)));
+
+  // Return and Enter press the focused button as Space does; with a modifier they do not.
+  runs.clear();
+  for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                       std::pair{Qt::Key_Enter, Qt::KeypadModifier},
+                                       std::pair{Qt::Key_Return, Qt::ControlModifier}}) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(window.BtnZAV, &press);
+    QApplication::sendEvent(window.BtnZAV, &release);
+  }
+  EXPECT_EQ(runs.size(), 2u);
+  for (const auto& run : runs) EXPECT_EQ(run.first, TStepButton::BtnZAV);
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(window.Button3, &enter);
+  EXPECT_TRUE(window.TerminateRequested());
+}
+
+// The per-item bar is empty at the end of every step, also after a download
+// of unknown size whose archive could not be unpacked, and after an error.
+TEST_F(SetupZAVTest, EveryStepLeavesThePerItemBarEmptyAndNotBusy) {
+  window.InstallStep(TStepButton::BtnZAV, [&](QObject*) {
+    ExpectedDownloadSize = -1;
+    window.FtpClient1WorkBegin(nullptr, wmRead, 0);
+    window.FtpClient1Work(nullptr, wmRead, 4096);
+  });
+  window.InstallStep(TStepButton::BtnAlias, [&](QObject*) {
+    window.Barrazza().SetMax(20);
+    window.Barrazza().SetPosition(13);
+    throw std::runtime_error("Impossibile creare C:\\VornZAV\\Archivi");
+  });
+  window.InstallStep(TStepButton::BtnAvanti, [&](QObject*) {
+    window.Press(TStepButton::BtnZAV);
+    EXPECT_FALSE(window.Barrazza().Busy());
+    EXPECT_EQ(window.Barrazza().Position(), 0);
+    window.Barrazza().SetPosition(5);
+  });
+  window.BtnAvanti->click();
+  EXPECT_FALSE(window.Barrazza().Busy());
+  EXPECT_EQ(window.Barrazza().Position(), 0);
+  EXPECT_EQ(window.Barrazza().maximum(), 100);
+  EXPECT_EQ(window.Barrazza().value(), 0);
+
+  test::ModalAnswerer answerer;
+  window.BtnAlias->click();
+  EXPECT_EQ(answerer.Boxes().size(), 1u);
+  EXPECT_EQ(window.Barrazza().Position(), 0);
 }
 
 TEST_F(SetupZAVTest, AnErrorEscapingAStepIsShownWithAFullStopAndTheProgramGoesOn) {
@@ -559,6 +607,12 @@ TEST_F(SetupZAVTest, StatusBarHasTwoPanelsOf300) {
   const auto panels = window.StatusBar1->findChildren<QLabel*>();
   ASSERT_EQ(panels.size(), 2);
   for (const QLabel* panel : panels) EXPECT_EQ(panel->width(), 300);
+  // Edge to edge: the second starts where the first ends, also after a resize.
+  window.show();
+  window.resize(735, 323);
+  QList<int> lefts = {panels[0]->x(), panels[1]->x()};
+  std::sort(lefts.begin(), lefts.end());
+  EXPECT_EQ(lefts, (QList<int>{0, 300}));
   window.SetStatusPanel(0, "Total size: 12 Kb");
   window.SetStatusPanel(1, "3 files");
   EXPECT_EQ(window.StatusPanel(0), "Total size: 12 Kb");

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -297,6 +298,83 @@ TEST_F(ShellExecuteTest, FailuresGiveWindowsCodes) {
   EXPECT_EQ(ShellExecute("C:\\win.exe"), ERROR_BAD_FORMAT);
   Write(Host("ok.sh"), "#!/bin/sh\n");
   EXPECT_EQ(ShellExecute("C:\\ok.sh", "", "C:\\nowhere"), ERROR_PATH_NOT_FOUND);
+}
+
+// The progress window: a recording fake and a clock that the test moves.
+class RecordingProgress : public IShellProgressWindow {
+ public:
+  void Open(const std::string& title) override { calls.push_back("open " + title); }
+  void Update(const std::string& item, int64_t done, int64_t total) override {
+    items.push_back(item);
+    last = {done, total};
+    ++updates;
+  }
+  void KeepAlive() override { ++keepAlives; }
+  void Close() override { calls.push_back("close"); }
+  std::vector<std::string> calls, items;
+  std::pair<int64_t, int64_t> last{-1, -1};
+  int updates = 0, keepAlives = 0;
+};
+
+class ShellProgressTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    SetShellProgressWindow(&window_);
+    SetShellClock([this] { return now_ += step_; });
+  }
+  void TearDown() override {
+    SetShellProgressWindow(nullptr);
+    SetShellClock(nullptr);
+    ShellTest::TearDown();
+  }
+  RecordingProgress window_;
+  std::chrono::steady_clock::time_point now_{};
+  std::chrono::milliseconds step_{0};
+};
+
+// Short operations show nothing, however many files they touch.
+TEST_F(ShellProgressTest, ShortOperationsShowNoWindow) {
+  EXPECT_EQ(ShellFileOp(128, "C:\\Inst_Temp\\*.*", "C:\\Copia", "Copy"), 0);
+  EXPECT_EQ(ShellFileOp(128, "C:\\Copia\\*.*", "C:\\Copia", "Delete"), 0);
+  EXPECT_TRUE(window_.calls.empty());
+  EXPECT_EQ(window_.updates + window_.keepAlives, 0);
+}
+
+// A copy that lasts: the window opens once past the delay, follows every
+// block to the whole size, keeps the windows painting, and closes at the end.
+TEST_F(ShellProgressTest, ALongCopyShowsTheWindowUntilItEnds) {
+  step_ = std::chrono::milliseconds(300);
+  const std::string big(5 * 1024 * 1024 + 17, 'x');
+  Write(Host("Inst_Temp/ArchiviVuoti/Grande.db"), big);
+  const int64_t total = static_cast<int64_t>(big.size()) + 6 + 3 + 2 + 2 + 3 + 6;  // every file below Inst_Temp
+  EXPECT_EQ(ShellFileOp(128, "C:\\Inst_Temp\\*.*", "C:\\Copia", "Copy"), 0);
+  EXPECT_EQ(window_.calls, (std::vector<std::string>{"open Copying...", "close"}));
+  EXPECT_EQ(window_.last, std::make_pair(total, total));
+  EXPECT_GE(window_.updates, 6);  // one per 1 MiB block at least
+  EXPECT_EQ(window_.keepAlives, window_.updates);
+  EXPECT_NE(std::find(window_.items.begin(), window_.items.end(), "C:\\Inst_Temp\\ArchiviVuoti\\Grande.db"),
+            window_.items.end());
+  EXPECT_EQ(Read(Host("Copia/ArchiviVuoti/Grande.db")), big);
+
+  // A delete of a folder counts its files; a failing operation closes the window too.
+  window_ = RecordingProgress();
+  EXPECT_EQ(ShellFileOp(128, "C:\\Copia", "C:\\Copia", "Delete"), 0);
+  EXPECT_FALSE(fs::exists(Host("Copia")));
+  EXPECT_EQ(window_.calls, (std::vector<std::string>{"open Deleting...", "close"}));
+  EXPECT_EQ(window_.last, std::make_pair(int64_t{7}, int64_t{0}));
+  window_ = RecordingProgress();
+  EXPECT_NE(ShellFileOp(128, "C:\\Inst_Temp\\ArchiviVuoti", "C:\\Inst_Temp\\ArchiviVuoti\\Sotto", "Copy"), 0);
+  EXPECT_EQ(window_.calls.size() % 2, 0u);
+  EXPECT_EQ(messages_.size(), 1u);
+}
+
+// Another thread's operations never reach the window.
+TEST_F(ShellProgressTest, OperationsOnAnotherThreadShowNoWindow) {
+  step_ = std::chrono::milliseconds(300);
+  std::thread other([] { EXPECT_EQ(ShellFileOp(128, "C:\\Inst_Temp\\*.*", "C:\\Copia", "Copy"), 0); });
+  other.join();
+  EXPECT_TRUE(window_.calls.empty());
 }
 
 }  // namespace

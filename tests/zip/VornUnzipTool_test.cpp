@@ -91,7 +91,7 @@ TEST_F(ToolTest, ExtractionPrintsEventsSkipsAndTheResult) {
             "progress 3 3 0 0 3 6 \n"
             "result 0 Success\n"
             "success 2\n");
-  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Status, 3);  // no error, but an entry was skipped
   EXPECT_EQ(temp.Read("out/d/a.txt"), "hello");
 }
 
@@ -105,16 +105,46 @@ TEST_F(ToolTest, PasswordDialogTakesThePasswordOrCancels) {
   EXPECT_NE(cancelled.Output.find("dialog Enter Password \n"), std::string::npos);
   EXPECT_NE(cancelled.Output.find("result 143 User canceled operation\nsuccess 0\n"), std::string::npos);
   EXPECT_EQ(cancelled.Status, 1);
-  const ToolRun given = RunTool(args + " --password pw");
-  EXPECT_NE(given.Output.find("result 0 Success\nsuccess 1\n"), std::string::npos);
-  EXPECT_EQ(temp.Read("out/s.txt"), "secret");
+  // The given password is the component's own, tried before any dialog:
+  // also unattended, the entry is extracted.
+  for (const char* extra : {" --password pw", " --password pw --unattended"}) {
+    std::filesystem::remove_all(temp.Host("out"));
+    const ToolRun given = RunTool(args + extra);
+    EXPECT_EQ(given.Output.find("dialog"), std::string::npos) << extra;
+    EXPECT_NE(given.Output.find("result 0 Success\nsuccess 1\n"), std::string::npos) << given.Output;
+    EXPECT_EQ(given.Status, 0) << extra;
+    EXPECT_EQ(temp.Read("out/s.txt"), "secret");
+  }
+  // A wrong one fails first as the component's password, then as the dialog's answer.
+  const ToolRun wrong = RunTool(args + " --password nope");
+  EXPECT_NE(wrong.Output.find("dialog Enter Password \n"), std::string::npos) << wrong.Output;
+  EXPECT_NE(wrong.Status, 0);
   const ToolRun unattended = RunTool(args + " --unattended");
   EXPECT_EQ(unattended.Output.find("dialog"), std::string::npos);
   EXPECT_NE(unattended.Output.find("skip StBadPassword 128 s.txt\n"), std::string::npos);
+  EXPECT_EQ(unattended.Status, 3);  // nothing recorded, but the entry was skipped
 }
 
 TEST_F(ToolTest, BadArgumentsGiveUsage) {
   EXPECT_EQ(RunTool("--bogus").Status, 2);
+}
+
+// Every tool answers --help on standard output with its usage and exit statuses.
+TEST_F(ToolTest, EveryToolAnswersHelp) {
+  for (const char* tool : {"vorn-unzip", "vorn-dbe", "vorn-align", "vorn-ftpget", "dbe-setup"}) {
+    const std::string program =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path().string() + "/tools/" + tool;
+    if (!std::filesystem::exists(program)) continue;
+    FILE* pipe = popen((program + " --help 2>/dev/null").c_str(), "r");
+    std::string output;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << tool;
+    EXPECT_EQ(output.rfind(std::string("usage: ") + tool, 0), 0u) << tool << ": " << output;
+    EXPECT_NE(output.find("Exit status"), std::string::npos) << tool;
+  }
 }
 
 }  // namespace
