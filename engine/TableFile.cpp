@@ -260,6 +260,17 @@ void TTableFile::CheckHeader(const std::filesystem::path& hostPath, int busyTime
     // left over, and the read changes nothing.
     SqliteDb recovery(hostPath.string(), fileName_, true, false, busyTimeoutMs);
     recovery.QueryInt("SELECT count(*) FROM sqlite_schema");
+    // A journal that is still there was not played back: either another
+    // program is writing, or a program stopped before its first change
+    // reached the file (the journal's header not yet marked valid). With
+    // the write lock taken, no one is writing, and such a journal only
+    // stands in the way.
+    sqlite3_busy_timeout(recovery.Handle(), 0);
+    if (std::filesystem::exists(journal, ec) &&
+        sqlite3_exec(recovery.Handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
+      std::filesystem::remove(journal, ec);
+      recovery.RollbackQuietly();
+    }
     recovery.Close();
     readHeader();
   }
