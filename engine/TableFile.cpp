@@ -221,11 +221,22 @@ TTableFile::TTableFile(const std::filesystem::path& hostPath, const std::string&
     : fileName_(fileName) {
   CheckHeader(hostPath, busyTimeoutMs);
   db_ = SqliteDb(hostPath.string(), fileName, writable, false, busyTimeoutMs);
-  fields_ = ReadSchema();
-  // The page count SQLite works with (after any recovery), against the
-  // file's real length: pages cut off would read as nothing.
-  int64_t pageCount = db_.QueryInt("PRAGMA page_count");
-  int64_t pageSize = db_.QueryInt("PRAGMA page_size");
+  // One read transaction for all the checks: one lock and one look for a
+  // journal instead of one per query.
+  int64_t pageCount = 0;
+  int64_t pageSize = 0;
+  try {
+    db_.Exec("BEGIN");
+    fields_ = ReadSchema();
+    // The page count SQLite works with (after any recovery), against the
+    // file's real length: pages cut off would read as nothing.
+    pageCount = db_.QueryInt("PRAGMA page_count");
+    pageSize = db_.QueryInt("PRAGMA page_size");
+    db_.Exec("COMMIT");
+  } catch (...) {
+    db_.RollbackQuietly();
+    throw;
+  }
   std::error_code ec;
   uintmax_t size = std::filesystem::file_size(hostPath, ec);
   if (!ec && static_cast<uintmax_t>(pageCount * pageSize) > size) {
