@@ -499,10 +499,17 @@ void TTableFile::Rebuild(const TFieldDefs& finalFields, const std::vector<std::s
   // The old rows' pages become free pages, reused by later writes. Zeroing
   // them (SQLite's secure delete) would journal and write every one of
   // them once more: twice the copy's own writes.
-  const int64_t secureDelete = db_.QueryInt("PRAGMA secure_delete");
-  db_.Exec("PRAGMA secure_delete=0");
+  struct FreeWithoutZeroing {
+    sqlite3* db;
+    int64_t before;
+    FreeWithoutZeroing(sqlite3* d, int64_t b) : db(d), before(b) {
+      sqlite3_exec(db, "PRAGMA secure_delete=0", nullptr, nullptr, nullptr);
+    }
+    ~FreeWithoutZeroing() {
+      sqlite3_exec(db, ("PRAGMA secure_delete=" + std::to_string(before)).c_str(), nullptr, nullptr, nullptr);
+    }
+  } freeing(db_.Handle(), db_.QueryInt("PRAGMA secure_delete"));
   db_.Exec(std::string("DROP TABLE ") + QuoteIdentifier(kTableName));
-  db_.Exec("PRAGMA secure_delete=" + std::to_string(secureDelete));
   db_.Exec(std::string("ALTER TABLE ") + QuoteIdentifier(kRebuildName) + " RENAME TO " + QuoteIdentifier(kTableName));
 }
 
