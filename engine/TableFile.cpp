@@ -27,15 +27,6 @@ uint32_t BigEndian32(const unsigned char* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }
 
-std::string ColumnList(const std::vector<std::string>& names) {
-  std::string list;
-  for (const std::string& name : names) {
-    if (!list.empty()) list += ", ";
-    list += QuoteIdentifier(name);
-  }
-  return list;
-}
-
 std::string CreateTableSql(const std::string& table, const TFieldDefs& fields) {
   std::string sql = "CREATE TABLE " + QuoteIdentifier(table) + " (";
   for (size_t i = 0; i < fields.size(); ++i) {
@@ -55,7 +46,9 @@ std::string ExtractName(const std::string& fileName) {
 // file is touched.
 struct AlterPlan {
   TFieldDefs Final;
-  std::vector<std::string> Kept;     // fields of the table that stay
+  // For each final field, the field of the table whose values it keeps;
+  // empty for an added field.
+  std::vector<std::string> Source;
   std::vector<std::string> Dropped;  // fields of the table that go
   TFieldDefs Added;                  // new fields, in final order
 };
@@ -64,21 +57,30 @@ AlterPlan MakePlan(const TFieldDefs& current, const std::vector<TAlterItem>& ite
   struct Entry {
     TFieldDef Field;
     bool Original;
+    bool Vacant;  // a dropped field's place, kept for an ADD of its name
   };
   std::vector<Entry> entries;
-  for (const TFieldDef& field : current) entries.push_back({field, true});
-  auto find = [&](const std::string& name) {
-    return std::find_if(entries.begin(), entries.end(),
-                        [&](const Entry& e) { return dbtext::SameName(e.Field.FieldName, name); });
+  for (const TFieldDef& field : current) entries.push_back({field, true, false});
+  auto find = [&](const std::string& name, bool vacant) {
+    return std::find_if(entries.begin(), entries.end(), [&](const Entry& e) {
+      return e.Vacant == vacant && dbtext::SameName(e.Field.FieldName, name);
+    });
   };
   std::string table = ExtractName(fileName);
   for (const TAlterItem& item : items) {
-    auto found = find(item.Field.FieldName);
+    auto found = find(item.Field.FieldName, false);
     if (item.Action == TAlterItem::Drop) {
       if (found == entries.end()) {
         throw EDBEngineError("Cannot drop field " + item.Field.FieldName + ": table " + table + " has no such field");
       }
-      entries.erase(found);
+      // A field dropped to change its type comes back where it stood, so
+      // that the table keeps the order of its template.
+      if (find(found->Field.FieldName, true) == entries.end()) {
+        found->Vacant = true;
+        found->Original = false;
+      } else {
+        entries.erase(found);
+      }
     } else {
       if (found != entries.end()) {
         throw EDBEngineError("Cannot add field " + item.Field.FieldName + ": table " + table +
@@ -86,22 +88,24 @@ AlterPlan MakePlan(const TFieldDefs& current, const std::vector<TAlterItem>& ite
       }
       CheckFieldName(item.Field.FieldName);
       TypeClause(item.Field.DataType, item.Field.Size);
-      entries.push_back({item.Field, false});
+      auto place = find(item.Field.FieldName, true);
+      if (place != entries.end()) {
+        *place = {item.Field, false, false};
+      } else {
+        entries.push_back({item.Field, false, false});
+      }
     }
   }
-  if (entries.empty()) throw EDBEngineError("Table " + table + " would be left without any field");
   AlterPlan plan;
   for (const Entry& entry : entries) {
+    if (entry.Vacant) continue;
     plan.Final.push_back(entry.Field);
-    if (entry.Original) {
-      plan.Kept.push_back(entry.Field.FieldName);
-    } else {
-      plan.Added.push_back(entry.Field);
-    }
+    plan.Source.push_back(entry.Original ? entry.Field.FieldName : std::string());
+    if (!entry.Original) plan.Added.push_back(entry.Field);
   }
+  if (plan.Final.empty()) throw EDBEngineError("Table " + table + " would be left without any field");
   for (const TFieldDef& field : current) {
-    bool kept = std::any_of(plan.Kept.begin(), plan.Kept.end(),
-                            [&](const std::string& name) { return name == field.FieldName; });
+    bool kept = std::find(plan.Source.begin(), plan.Source.end(), field.FieldName) != plan.Source.end();
     if (!kept) plan.Dropped.push_back(field.FieldName);
   }
   CheckFieldDefs(plan.Final);
@@ -217,11 +221,22 @@ TTableFile::TTableFile(const std::filesystem::path& hostPath, const std::string&
     : fileName_(fileName) {
   CheckHeader(hostPath, busyTimeoutMs);
   db_ = SqliteDb(hostPath.string(), fileName, writable, false, busyTimeoutMs);
-  fields_ = ReadSchema();
-  // The page count SQLite works with (after any recovery), against the
-  // file's real length: pages cut off would read as nothing.
-  int64_t pageCount = db_.QueryInt("PRAGMA page_count");
-  int64_t pageSize = db_.QueryInt("PRAGMA page_size");
+  // One read transaction for all the checks: one lock and one look for a
+  // journal instead of one per query.
+  int64_t pageCount = 0;
+  int64_t pageSize = 0;
+  try {
+    db_.Exec("BEGIN");
+    fields_ = ReadSchema();
+    // The page count SQLite works with (after any recovery), against the
+    // file's real length: pages cut off would read as nothing.
+    pageCount = db_.QueryInt("PRAGMA page_count");
+    pageSize = db_.QueryInt("PRAGMA page_size");
+    db_.Exec("COMMIT");
+  } catch (...) {
+    db_.RollbackQuietly();
+    throw;
+  }
   std::error_code ec;
   uintmax_t size = std::filesystem::file_size(hostPath, ec);
   if (!ec && static_cast<uintmax_t>(pageCount * pageSize) > size) {
@@ -256,6 +271,17 @@ void TTableFile::CheckHeader(const std::filesystem::path& hostPath, int busyTime
     // left over, and the read changes nothing.
     SqliteDb recovery(hostPath.string(), fileName_, true, false, busyTimeoutMs);
     recovery.QueryInt("SELECT count(*) FROM sqlite_schema");
+    // A journal that is still there was not played back: either another
+    // program is writing, or a program stopped before its first change
+    // reached the file (the journal's header not yet marked valid). With
+    // the write lock taken, no one is writing, and such a journal only
+    // stands in the way.
+    sqlite3_busy_timeout(recovery.Handle(), 0);
+    if (std::filesystem::exists(journal, ec) &&
+        sqlite3_exec(recovery.Handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
+      std::filesystem::remove(journal, ec);
+      recovery.RollbackQuietly();
+    }
     recovery.Close();
     readHeader();
   }
@@ -424,35 +450,19 @@ void TTableFile::Alter(const std::vector<TAlterItem>& items) {
       fields_ = current;
       plan = MakePlan(fields_, items, fileName_);
     }
-    // Dropping and adding columns in place keeps every row by construction;
-    // only a rebuild copies rows, and it is counted.
-    bool rebuilt = false;
-    if (plan.Kept.empty()) {
-      Rebuild(plan.Final, plan.Kept);
-      rebuilt = true;
-    } else if (!plan.Dropped.empty()) {
-      db_.Exec("SAVEPOINT drops");
-      for (const std::string& name : plan.Dropped) {
-        int rc = sqlite3_exec(db_.Handle(), ("ALTER TABLE " + table + " DROP COLUMN " + QuoteIdentifier(name)).c_str(),
-                              nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK) continue;
-        if ((rc & 0xFF) != SQLITE_ERROR) RaiseSqliteError(db_.Handle(), rc, fileName_);
-        // SQLite refuses to drop some columns in place; copy the table instead.
-        db_.Exec("ROLLBACK TO drops");
-        Rebuild(plan.Final, plan.Kept);
-        rebuilt = true;
-        break;
-      }
-      db_.Exec("RELEASE drops");
-    }
-    if (!rebuilt) {
+    if (!plan.Dropped.empty()) {
+      // However many fields go or come back in their places, the rows are
+      // copied once, into the table's final form, and counted.
+      Rebuild(plan.Final, plan.Source, RecordCount());
+    } else {
+      // Only fields added at the end: no row is copied.
       for (const TFieldDef& field : plan.Added) {
         db_.Exec("ALTER TABLE " + table + " ADD COLUMN " + QuoteIdentifier(field.FieldName) + " " +
                  TypeClause(field.DataType, field.Size));
       }
-    }
-    for (const TFieldDef& field : plan.Added) {
-      if (field.DataType == ftAutoInc) NumberAutoInc(field.FieldName);
+      for (const TFieldDef& field : plan.Added) {
+        if (field.DataType == ftAutoInc) NumberAutoInc(field.FieldName);
+      }
     }
     TFieldDefs after = ReadSchema();
     if (after != plan.Final) {
@@ -466,16 +476,39 @@ void TTableFile::Alter(const std::vector<TAlterItem>& items) {
   }
 }
 
-void TTableFile::Rebuild(const TFieldDefs& finalFields, const std::vector<std::string>& keptNames) {
-  int64_t before = RecordCount();
+void TTableFile::Rebuild(const TFieldDefs& finalFields, const std::vector<std::string>& sources, int64_t records) {
   db_.Exec(CreateTableSql(kRebuildName, finalFields));
-  std::string kept = ColumnList(keptNames);
-  std::string into = keptNames.empty() ? "rowid" : "rowid, " + kept;
-  db_.Exec(std::string("INSERT INTO ") + QuoteIdentifier(kRebuildName) + " (" + into + ") SELECT " + into + " FROM " +
+  // Kept fields take their values, an added AutoInc numbers the records in
+  // their order, other added fields stay empty (left out of the copy).
+  std::string into = "rowid";
+  std::string from = "rowid";
+  for (size_t i = 0; i < finalFields.size(); ++i) {
+    if (!sources[i].empty()) {
+      into += ", " + QuoteIdentifier(finalFields[i].FieldName);
+      from += ", " + QuoteIdentifier(sources[i]);
+    } else if (finalFields[i].DataType == ftAutoInc) {
+      into += ", " + QuoteIdentifier(finalFields[i].FieldName);
+      from += ", row_number() OVER (ORDER BY rowid)";
+    }
+  }
+  db_.Exec(std::string("INSERT INTO ") + QuoteIdentifier(kRebuildName) + " (" + into + ") SELECT " + from + " FROM " +
            QuoteIdentifier(kTableName) + " ORDER BY rowid");
-  if (sqlite3_changes64(db_.Handle()) != before) {
+  if (sqlite3_changes64(db_.Handle()) != records) {
     throw EDBEngineError("The copy of " + fileName_ + " lost records and was undone");
   }
+  // The old rows' pages become free pages, reused by later writes. Zeroing
+  // them (SQLite's secure delete) would journal and write every one of
+  // them once more: twice the copy's own writes.
+  struct FreeWithoutZeroing {
+    sqlite3* db;
+    int64_t before;
+    FreeWithoutZeroing(sqlite3* d, int64_t b) : db(d), before(b) {
+      sqlite3_exec(db, "PRAGMA secure_delete=0", nullptr, nullptr, nullptr);
+    }
+    ~FreeWithoutZeroing() {
+      sqlite3_exec(db, ("PRAGMA secure_delete=" + std::to_string(before)).c_str(), nullptr, nullptr, nullptr);
+    }
+  } freeing(db_.Handle(), db_.QueryInt("PRAGMA secure_delete"));
   db_.Exec(std::string("DROP TABLE ") + QuoteIdentifier(kTableName));
   db_.Exec(std::string("ALTER TABLE ") + QuoteIdentifier(kRebuildName) + " RENAME TO " + QuoteIdentifier(kTableName));
 }

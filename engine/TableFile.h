@@ -62,13 +62,16 @@ class TTableFile {
 
   // Applies the items in order as one change: every row stays, kept fields
   // keep their values, dropped ones lose theirs, added ones start empty
-  // (AUTOINC: numbered). On any failure the file is left as it was.
+  // (AUTOINC: numbered). A field added under the name of one the same
+  // change drops takes the dropped field's place; other added fields go at
+  // the end. The rows are copied at most once. On any failure the file is
+  // left as it was.
   void Alter(const std::vector<TAlterItem>& items);
 
  private:
   void CheckHeader(const std::filesystem::path& hostPath, int busyTimeoutMs);
   TFieldDefs ReadSchema();
-  void Rebuild(const TFieldDefs& finalFields, const std::vector<std::string>& keptNames);
+  void Rebuild(const TFieldDefs& finalFields, const std::vector<std::string>& sources, int64_t records);
   void NumberAutoInc(const std::string& fieldName);
 
   std::string fileName_;

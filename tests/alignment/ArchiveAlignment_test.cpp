@@ -378,5 +378,99 @@ TEST_F(ArchiveAlignmentTest, SecondRunFindsNothingLeftToDo) {
   EXPECT_EQ(ArchiveRows("TAB1").size(), 1u);
 }
 
+// A type changed in the template: the field is dropped and added again in
+// its place, so a second run with the same templates finds nothing to do.
+struct TypeChange {
+  const char* Name;
+  TFieldDefs Archive;
+};
+
+class TypeChangeTest : public ArchiveAlignmentTest, public ::testing::WithParamInterface<TypeChange> {
+ protected:
+  static std::optional<std::string> Value(const TFieldDef& field, int row) {
+    switch (field.DataType) {
+      case ftAutoInc: return std::to_string(row * 3);
+      case ftString: return (field.Size < 4 ? "" : "Nome ") + std::to_string(row);
+      case ftFloat: return std::to_string(row) + ".5";
+      case ftDate: return "2001-02-" + std::string(row < 10 ? "0" : "") + std::to_string(row);
+      default: return std::nullopt;
+    }
+  }
+  const TFieldDefs templateFields = {F("Id", ftAutoInc), F("Cognome", ftString, 20), F("Eta", ftString, 3),
+                                     F("Nato", ftDate), F("Note", ftString, 10)};
+};
+
+TEST_P(TypeChangeTest, SecondRunExecutesNothingAndEveryValueStays) {
+  const TFieldDefs& archive = GetParam().Archive;
+  std::vector<TRecord> rows;
+  std::vector<TRecord> expected;
+  for (int r = 1; r <= 25; ++r) {
+    TRecord row, after;
+    for (size_t i = 0; i < archive.size(); ++i) {
+      row.push_back(Value(archive[i], r));
+      // A changed field starts empty; an AutoInc numbers the records.
+      if (archive[i].DataType == templateFields[i].DataType) {
+        after.push_back(row.back());
+      } else {
+        after.push_back(templateFields[i].DataType == ftAutoInc ? std::optional<std::string>(std::to_string(r))
+                                                               : std::nullopt);
+      }
+    }
+    rows.push_back(row);
+    expected.push_back(after);
+  }
+  MakeTemplate("T1", templateFields);
+  MakeArchive("T1", archive, rows);
+
+  Run();
+  ASSERT_EQ(statements.size(), 1u);
+  EXPECT_TRUE(Logged(Success));
+  EXPECT_EQ(ArchiveFields("T1"), templateFields);
+  EXPECT_EQ(ArchiveRows("T1"), expected);
+  statements.clear();
+  ui.log.clear();
+
+  Run();
+  EXPECT_TRUE(statements.empty()) << statements[0];
+  EXPECT_EQ(ui.log, (std::vector<std::string>{" Preparazione degli archivi in corso...", " Allineamento: T1",
+                                                Success}));
+  EXPECT_EQ(ArchiveFields("T1"), templateFields);
+  EXPECT_EQ(ArchiveRows("T1"), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, TypeChangeTest,
+    ::testing::Values(
+        TypeChange{"First", {F("Id", ftFloat), F("Cognome", ftString, 20), F("Eta", ftString, 3), F("Nato", ftDate),
+                             F("Note", ftString, 10)}},
+        TypeChange{"Middle", {F("Id", ftAutoInc), F("Cognome", ftString, 20), F("Eta", ftFloat), F("Nato", ftDate),
+                              F("Note", ftString, 10)}},
+        TypeChange{"Last", {F("Id", ftAutoInc), F("Cognome", ftString, 20), F("Eta", ftString, 3),
+                            F("Nato", ftDate), F("Note", ftFloat)}},
+        TypeChange{"Two", {F("Id", ftAutoInc), F("Cognome", ftFloat), F("Eta", ftString, 3),
+                           F("Nato", ftString, 10), F("Note", ftString, 10)}}),
+    [](const ::testing::TestParamInfo<TypeChange>& info) { return std::string(info.param.Name); });
+
+// The comparison goes by position: a field that the template puts in the
+// middle is added at the end, where the next run finds it out of place, so
+// the statement fails at every later run until the table is put right by
+// hand.
+TEST_F(ArchiveAlignmentTest, FieldInsertedInTheMiddleFailsAtTheNextRuns) {
+  MakeTemplate("T2", {F("Id", ftAutoInc), F("Eta", ftString, 3), F("Nato", ftDate)});
+  MakeArchive("T2", {F("Id", ftAutoInc), F("Nato", ftDate)}, {{"1", "2001-02-03"}});
+  Run();
+  EXPECT_EQ(statements, std::vector<std::string>{"ALTER TABLE \"T2.db\" ADD Eta Char(3)"});
+  EXPECT_TRUE(Logged(Success));
+  for (int run = 0; run < 2; ++run) {
+    statements.clear();
+    ui.log.clear();
+    Run();
+    ASSERT_EQ(statements.size(), 1u);
+    EXPECT_FALSE(Logged(Success));
+    EXPECT_EQ(ArchiveFields("T2"), (TFieldDefs{F("Id", ftAutoInc), F("Nato", ftDate), F("Eta", ftString, 3)}));
+    EXPECT_EQ(ArchiveRows("T2"), (std::vector<TRecord>{{"1", "2001-02-03", std::nullopt}}));
+  }
+}
+
 }  // namespace
 }  // namespace vorn::test

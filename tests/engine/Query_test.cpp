@@ -133,14 +133,31 @@ TEST_F(QueryTest, AnyFieldCanBeDroppedTheAutoIncAndAllOfThemToo) {
   EXPECT_EQ(FieldsOf("A"), (TFieldDefs{{"Nuovo", ftDate, 0}, {"Id", ftAutoInc, 0}}));
   EXPECT_EQ(RowsOf("A"), (std::vector<TRecord>{{std::nullopt, "1"}, {std::nullopt, "2"}}));
 
-  // Dropped and added again: same name, new type, no data.
+  // Dropped and added again: same name, new type, no data, same place.
   Exec("ALTER TABLE \"A.db\" Drop Nuovo, ADD Nuovo Time");
-  EXPECT_EQ(FieldsOf("A"), (TFieldDefs{{"Id", ftAutoInc, 0}, {"Nuovo", ftTime, 0}}));
+  EXPECT_EQ(FieldsOf("A"), (TFieldDefs{{"Nuovo", ftTime, 0}, {"Id", ftAutoInc, 0}}));
   // Added and dropped again in one statement: nothing changes.
   Exec("ALTER TABLE \"A.db\" ADD tmp Char(3), DROP tmp");
-  EXPECT_EQ(FieldsOf("A"), (TFieldDefs{{"Id", ftAutoInc, 0}, {"Nuovo", ftTime, 0}}));
+  EXPECT_EQ(FieldsOf("A"), (TFieldDefs{{"Nuovo", ftTime, 0}, {"Id", ftAutoInc, 0}}));
   EXPECT_EQ(RowsOf("A").size(), 2u);
   EXPECT_EQ(Others(Archive(""), "A.db"), std::vector<std::string>{});
+}
+
+TEST_F(QueryTest, AFieldAddedUnderADroppedNameTakesItsPlaceOthersGoAtTheEnd) {
+  MakeTable("P", {{"a", ftInteger, 0}, {"b", ftString, 10}, {"c", ftDate, 0}, {"d", ftFloat, 0}},
+            {{"1", "uno", "2020-01-01", "1.5"}, {"2", "due", "", "2.5"}});
+  // Another letter case, a new field between, two type changes, one drop
+  // without return: every row is copied once into this order.
+  Exec("ALTER TABLE \"P.db\" Drop B, ADD x Time, ADD b Numeric, Drop d, Drop a, ADD A AutoInc");
+  EXPECT_EQ(FieldsOf("P"), (TFieldDefs{{"A", ftAutoInc, 0}, {"b", ftFloat, 0}, {"c", ftDate, 0}, {"x", ftTime, 0}}));
+  EXPECT_EQ(RowsOf("P"), (std::vector<TRecord>{{"1", std::nullopt, "2020-01-01", std::nullopt},
+                                               {"2", std::nullopt, std::nullopt, std::nullopt}}));
+  // Dropped twice over: the last ADD still finds the place.
+  Exec("ALTER TABLE \"P.db\" Drop c, ADD c Time, Drop c, ADD c Char(4)");
+  EXPECT_EQ(FieldsOf("P"),
+            (TFieldDefs{{"A", ftAutoInc, 0}, {"b", ftFloat, 0}, {"c", ftString, 4}, {"x", ftTime, 0}}));
+  EXPECT_EQ(RowsOf("P").size(), 2u);
+  EXPECT_EQ(Others(Archive(""), "P.db"), std::vector<std::string>{});
 }
 
 TEST_F(QueryTest, AFieldSQLiteWillNotDropInPlaceIsDroppedByRebuildingTheTable) {
