@@ -29,7 +29,7 @@ struct Name {
 struct Folder {
   int Fd = -1;
   bool Listed = false;
-  std::unordered_map<std::string, std::vector<Name>> Names;  // by case-folded name
+  std::unordered_multimap<std::string, Name> Names;  // by case-folded name
 };
 
 FolderTree::TKind KindOf(mode_t mode) {
@@ -107,7 +107,7 @@ struct FolderTree::TState {
         if (fstatat(folder.Fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
         kind = KindOf(info.st_mode);
       }
-      folder.Names[FoldCase(name)].push_back({name, kind});
+      folder.Names.emplace(FoldCase(name), Name{name, kind});
     }
     folder.Listed = true;
     return true;
@@ -117,10 +117,10 @@ struct FolderTree::TState {
   // variant of the same length, as the path look-ups choose.
   const Name* Find(Folder& folder, const std::string& part) {
     if (!List(folder)) return nullptr;
-    const auto variants = folder.Names.find(FoldCase(part));
-    if (variants == folder.Names.end()) return nullptr;
+    const auto [first, last] = folder.Names.equal_range(FoldCase(part));
     const Name* best = nullptr;
-    for (const Name& name : variants->second) {
+    for (auto variant = first; variant != last; ++variant) {
+      const Name& name = variant->second;
       if (name.Actual == part) return &name;
       if (name.Actual.size() == part.size() && (!best || name.Actual < best->Actual)) best = &name;
     }
@@ -129,21 +129,25 @@ struct FolderTree::TState {
 
   void Noted(Folder& folder, const std::string& actual, TKind kind) {
     if (!folder.Listed) return;
-    std::vector<Name>& variants = folder.Names[FoldCase(actual)];
-    for (Name& name : variants) {
-      if (name.Actual == actual) {
-        name.Kind = kind;
+    std::string folded = FoldCase(actual);
+    const auto [first, last] = folder.Names.equal_range(folded);
+    for (auto variant = first; variant != last; ++variant) {
+      if (variant->second.Actual == actual) {
+        variant->second.Kind = kind;
         return;
       }
     }
-    variants.push_back({actual, kind});
+    folder.Names.emplace(std::move(folded), Name{actual, kind});
   }
 
   void Forgotten(Folder& folder, const std::string& actual) {
-    const auto variants = folder.Names.find(FoldCase(actual));
-    if (variants == folder.Names.end()) return;
-    std::erase_if(variants->second, [&](const Name& name) { return name.Actual == actual; });
-    if (variants->second.empty()) folder.Names.erase(variants);
+    const auto [first, last] = folder.Names.equal_range(FoldCase(actual));
+    for (auto variant = first; variant != last; ++variant) {
+      if (variant->second.Actual == actual) {
+        folder.Names.erase(variant);
+        return;
+      }
+    }
   }
 
   // The folder of the first count parts, walked from the base; missing
