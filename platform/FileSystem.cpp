@@ -370,6 +370,25 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
   return true;
 }
 
+bool SetFileAttributesByDescriptor(int descriptor, uint32_t attributes) {
+  struct stat info {};
+  if (descriptor < 0 || fstat(descriptor, &info) != 0) return Fail(ERROR_INVALID_PARAMETER);
+  if (S_ISDIR(info.st_mode)) {
+    WriteMarks(nullptr, descriptor, attributes & (kKeptMarks | FILE_ATTRIBUTE_READONLY));
+    return true;
+  }
+  // Open for writing, so the marks go on whatever the mode; then the mode.
+  WriteMarks(nullptr, descriptor, attributes & kKeptMarks);
+  mode_t mode = info.st_mode & 07777;
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+  } else if ((mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    mode |= S_IWUSR;
+  }
+  if (mode != (info.st_mode & 07777) && fchmod(descriptor, mode) != 0) return Fail(WinErrorFromErrno(errno));
+  return true;
+}
+
 bool DirectoryExists(const std::string& path) {
   const auto host = HostOf(path);
   if (!host) return false;
@@ -496,9 +515,10 @@ bool GetFileInfoByDescriptor(int descriptor, FileInfo& info) {
   return FillFileInfo({}, descriptor, info);
 }
 
-bool SetFileLastWriteTime(const std::string& path, FileTime time) {
-  const auto host = HostOf(path);
-  if (!host) return false;
+namespace {
+
+// The access time left as it is, the last-write time set.
+void LastWriteTimes(FileTime time, timespec (&times)[2]) {
   const int64_t ticks = time - kUnixEpochAsFileTime;
   int64_t seconds = ticks / kTicksPerSecond;
   int64_t rest = ticks % kTicksPerSecond;
@@ -506,12 +526,28 @@ bool SetFileLastWriteTime(const std::string& path, FileTime time) {
     rest += kTicksPerSecond;
     --seconds;
   }
-  timespec times[2];
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
   times[1].tv_sec = static_cast<time_t>(seconds);
   times[1].tv_nsec = static_cast<long>(rest * 100);
+}
+
+}  // namespace
+
+bool SetFileLastWriteTime(const std::string& path, FileTime time) {
+  const auto host = HostOf(path);
+  if (!host) return false;
+  timespec times[2];
+  LastWriteTimes(time, times);
   if (utimensat(AT_FDCWD, host->c_str(), times, 0) != 0) return FailErrno(errno, *host);
+  return true;
+}
+
+bool SetFileLastWriteTimeByDescriptor(int descriptor, FileTime time) {
+  if (descriptor < 0) return Fail(ERROR_INVALID_PARAMETER);
+  timespec times[2];
+  LastWriteTimes(time, times);
+  if (futimens(descriptor, times) != 0) return Fail(WinErrorFromErrno(errno));
   return true;
 }
 

@@ -63,6 +63,8 @@ struct FileInfo {
 uint32_t GetFileAttributes(const std::string& path);
 // Sets read-only, hidden, system and archive; false when the path is missing.
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
+// The same for a file open for writing (WinFile::Descriptor()).
+bool SetFileAttributesByDescriptor(int descriptor, uint32_t attributes);
 
 // The folder test: true when the path exists and is a folder; false for an
 // empty path and for a file.
@@ -94,6 +96,8 @@ bool GetFileInfo(const std::string& path, FileInfo& info);
 bool GetFileInfoByDescriptor(int descriptor, FileInfo& info);
 // Sets the last-write time (the others stay); false on failure.
 bool SetFileLastWriteTime(const std::string& path, FileTime time);
+// The same for an open file (WinFile::Descriptor()).
+bool SetFileLastWriteTimeByDescriptor(int descriptor, FileTime time);
 
 // The names in a folder (files and folders, without "." and ".."), in the
 // host's order. Empty when the folder is missing.

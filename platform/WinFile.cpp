@@ -98,6 +98,12 @@ bool WinFile::TryOpen(const std::string& path, FileOpen mode) {
   return true;
 }
 
+void WinFile::Adopt(int descriptor, const std::string& path) {
+  Close();
+  fd_ = descriptor;
+  path_ = path;
+}
+
 void WinFile::Close() {
   if (fd_ >= 0) {
     close(fd_);

@@ -46,6 +46,8 @@ class WinFile {
   // Opens without raising: false, with GetLastError set, on failure.
   bool TryOpen(const std::string& path, FileOpen mode);
   bool IsOpen() const { return fd_ >= 0; }
+  // Takes over a host descriptor the platform layer opened (path for messages).
+  void Adopt(int descriptor, const std::string& path);
   void Close();
 
   // Reads up to count bytes; returns how many were read (0 at the end);

@@ -53,7 +53,12 @@ void TZUDecodeAhead::Begin(size_t index) {
   ReleaseTaken();
   begun_ = index;
   DropPassedOver();
-  if (producerWaiting_) producer_.notify_one();
+  // The thread is woken only to give up a job passed over or when there is
+  // room enough again, not at every entry: with thousands of small entries
+  // a wake-up per entry costs more than their decoding.
+  if (producerWaiting_ && (decoding_ < begun_ || (free_.size() >= kResumeFree && steps_.size() < kMaxSteps / 2))) {
+    producer_.notify_one();
+  }
 }
 
 TZUDecodeAhead::TStep TZUDecodeAhead::Next() {
@@ -112,6 +117,7 @@ void TZUDecodeAhead::Run() {
       if (stop_) return;
       index = std::max(index, begun_);  // jobs passed over are never decoded
       if (index >= jobs_.size()) return;
+      decoding_ = index;
     }
     DecodeJob(index);
   }

@@ -83,6 +83,7 @@ class TZUDecodeAhead {
   std::deque<TStep> steps_;
   std::vector<uint8_t*> free_;
   size_t begun_ = 0;        // the job the extraction takes
+  size_t decoding_ = 0;     // the job the thread decodes
   bool producerWaiting_ = false;
   bool consumerWaiting_ = false;
   const uint8_t* taken_ = nullptr;  // the buffer of the Output handed out last

@@ -13,6 +13,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderTree.h"
 #include "platform/WinFile.h"
 #include "platform/WinPath.h"
 #include "platform/Wildcard.h"
@@ -80,23 +81,24 @@ TZUErrorRule RuleFor(int id) {
   }
 }
 
-// The file an entry is written to: removed unless committed, so that no
-// partial file is ever left behind.
+// The file an entry is written to (relative to the base folder): removed
+// unless committed, so that no partial file is ever left behind.
 class TempFile {
  public:
-  explicit TempFile(std::string path) : path_(std::move(path)) {}
+  TempFile(FolderTree& tree, std::string path) : tree_(tree), path_(std::move(path)) {}
   ~TempFile() {
     file_.Close();
-    if (!committed_ && created_) DeleteFile(path_);
+    if (!committed_ && created_) tree_.Remove(path_);
   }
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
-  bool Create() { return created_ = file_.TryOpen(path_, FileOpen::CreateNew); }
+  bool Create() { return created_ = tree_.CreateNew(path_, file_); }
   WinFile& File() { return file_; }
   const std::string& Path() const { return path_; }
   void Committed() { committed_ = true; }
 
  private:
+  FolderTree& tree_;
   std::string path_;
   WinFile file_;
   bool created_ = false;
@@ -121,7 +123,7 @@ class TZUUnzipper {
   int Select();
   bool Excluded(const std::string& name) const;
   int ProcessEntry(TZUEntryReader& entry);
-  int WriteEntry(TZUEntryReader& entry, const std::string& name, const std::string& target, bool targetExists,
+  int WriteEntry(TZUEntryReader& entry, const std::string& target, const std::string& relative, bool targetExists,
                  const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor);
   int Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, WinFile& out, uint32_t& crc);
   int ObtainPassword(const uint8_t* header, uint8_t checkByte, std::unique_ptr<TZUZipCryptor>& cryptor);
@@ -146,40 +148,26 @@ class TZUUnzipper {
   std::unique_ptr<TZUDecodeAhead> ahead_;
   std::unordered_map<const TZUEntryReader*, size_t> jobOf_;
   void StartDecodeAhead();
-  // What each target folder holds, read once per Extract (names case
-  // folded, true for a folder): a package of thousands of files then needs
-  // one listing per folder instead of a search of the folder per file. The
-  // listing is kept up to date with what this Extract creates; a file that
-  // appears meanwhile is still never overwritten, as targets thought missing
-  // are created exclusively.
-  using TFolderListing = std::unordered_map<std::string, bool>;
-  std::unordered_map<std::string, TFolderListing> listings_;
-  const TFolderListing* Listing(const std::string& folder);
-  bool TargetExists(const std::string& target, bool folderOnly);
-  void NoteCreated(const std::string& path, bool isFolder);
+  // Everything below the base folder is reached through it: each path is
+  // walked from the base without following links, so a link placed inside
+  // the base folder never leads a write outside it, and each folder is
+  // listed and opened once per Extract.
+  std::unique_ptr<FolderTree> tree_;
+  // The file time of each MS-DOS date and time met (the conversion asks the
+  // time zone each time).
+  std::unordered_map<uint32_t, FileTime> times_;
+  bool EntryTime(const TZUEntryReader& entry, FileTime& time);
 };
 
-const TZUUnzipper::TFolderListing* TZUUnzipper::Listing(const std::string& folder) {
-  const std::string key = FoldCase(folder);
-  if (const auto found = listings_.find(key); found != listings_.end()) return &found->second;
-  if (!DirectoryExists(folder)) return nullptr;
-  TFolderListing& listing = listings_[key];
-  for (const DirEntry& item : ListDirectory(folder)) listing[FoldCase(item.Name)] = item.IsDirectory;
-  return &listing;
-}
-
-bool TZUUnzipper::TargetExists(const std::string& target, bool folderOnly) {
-  const std::string path = ExcludeTrailingBackslash(target);
-  const TFolderListing* listing = Listing(ExcludeTrailingBackslash(ExtractFilePath(path)));
-  if (!listing) return false;
-  const auto found = listing->find(FoldCase(ExtractFileName(path)));
-  return found != listing->end() && (!folderOnly || found->second);
-}
-
-void TZUUnzipper::NoteCreated(const std::string& path, bool isFolder) {
-  const std::string clean = ExcludeTrailingBackslash(path);
-  const auto found = listings_.find(FoldCase(ExcludeTrailingBackslash(ExtractFilePath(clean))));
-  if (found != listings_.end()) found->second[FoldCase(ExtractFileName(clean))] = isFolder;
+bool TZUUnzipper::EntryTime(const TZUEntryReader& entry, FileTime& time) {
+  const uint32_t key = (static_cast<uint32_t>(entry.DosDate()) << 16) | entry.DosTime();
+  if (const auto found = times_.find(key); found != times_.end()) {
+    time = found->second;
+    return true;
+  }
+  if (!DosDateTimeToFileTime(entry.DosDate(), entry.DosTime(), time)) return false;
+  times_.emplace(key, time);
+  return true;
 }
 
 int TZUUnzipper::Run() {
@@ -222,6 +210,7 @@ int TZUUnzipper::Run() {
   baseWildcard_ = baseResult == ZcWildcard || full.find_first_of("*?") != std::string::npos;
   baseInvalid_ = baseResult != ZcClean || !IsAbsoluteWinPath(cleanedBase);
   base_ = IncludeTrailingBackslash(cleanedBase);
+  tree_ = std::make_unique<FolderTree>(base_);
 
   if (const int selected = Select(); selected != 0) return selected;
 
@@ -371,7 +360,12 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
     return FailWith(MsgInvalidFilename, name);
   }
 
-  const bool exists = TargetExists(target, entry.IsDirOnly);
+  // Below the base folder, without a trailing "\".
+  const std::string relative = ExcludeTrailingBackslash(target.substr(base_.size()));
+  const FolderTree::TKind kind = tree_->Probe(relative);
+  // A link where a file goes counts as an existing file, and is replaced by
+  // it; a link where a folder goes makes the folder impossible to build.
+  const bool exists = entry.IsDirOnly ? kind == FolderTree::TKind::Folder : kind != FolderTree::TKind::Missing;
   if (exists && !entry.IsDirOnly && !OverwriteAllowed(entry, target)) return Fail(MsgNoOverwrite);
   if (!exists && !entry.IsDirOnly && (body_.ExtrOptionsValue & ExtrFreshen)) return Fail(MsgFileNotFound);
 
@@ -412,31 +406,27 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
     if (!(body_.ExtrOptionsValue & ExtrForceDirs) && !DirectoryExists(ExcludeTrailingBackslash(base_))) {
       return FailWith(MsgBuildBasePath, base_);
     }
-    const std::string folder = ExcludeTrailingBackslash(entry.IsDirOnly ? target : ExtractFilePath(target));
-    if (!folder.empty() && !Listing(folder)) {
-      if (!ForceDirectories(folder)) return FailWith(MsgBuildPath, target);
-      // Levels above may have changed: they are listed again when needed.
-      listings_.clear();
-      listings_[FoldCase(folder)];
-    }
+    const size_t slash = relative.rfind('\\');
+    const std::string folder = entry.IsDirOnly ? relative : relative.substr(0, slash == std::string::npos ? 0 : slash);
+    // A file or a link on the way (or a folder that cannot be made) stops it.
+    if (!tree_->MakeFolders(folder)) return FailWith(MsgBuildPath, target);
   }
   if (entry.IsDirOnly) {
     Succeeded(name, part, cleaned, 0);
     return 0;
   }
 
-  const int result = WriteEntry(entry, name, target, exists, local, std::move(cryptor));
+  const int result = WriteEntry(entry, target, relative, exists, local, std::move(cryptor));
   if (result == 0) Succeeded(name, part, cleaned, entry.UncomprSize);
   return result;
 }
 
-int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& name, const std::string& target,
+int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, const std::string& relative,
                             bool targetExists, const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor) {
-  (void)name;
   // An existing file is replaced only by complete, checked content: the entry
   // goes to a temporary file beside it first. A new target is written in
   // place (created exclusively) and removed again if anything fails.
-  TempFile temp(targetExists ? TempNameBeside(target) : target);
+  TempFile temp(*tree_, targetExists ? TempNameBeside(relative) : relative);
   if (!temp.Create()) return FailWith(MsgCreateFile, target);
 
   TZUCoDec* codec = &store_;
@@ -446,37 +436,36 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& name, cons
   }
   uint32_t crc = 0;
   int result = Decode(entry, *codec, cryptor.get(), temp.File(), crc);
-  temp.File().Close();
   if (result == 0 && crc != entry.CRC32) result = Fail(MsgCRCError);
 
+  // Time and attributes go on through the open file, before it takes the
+  // target's place: no look-up of the path, and never through a link.
+  bool timeFailed = false;
+  bool attributesFailed = false;
   if (result == 0) {
-    // Only now, with the new content complete and checked, is the old file replaced.
-    if (!targetExists) {
+    const int descriptor = temp.File().Descriptor();
+    if (entry.ModifDateTime != 0) {
+      FileTime time = 0;
+      timeFailed = !EntryTime(entry, time) || !SetFileLastWriteTimeByDescriptor(descriptor, time);
+    }
+    // The file is new, with no attribute set: attributes without read-only,
+    // hidden, system or archive leave it as it is.
+    const uint32_t attributes = entry.ExtFileAttrib & 0x7F;
+    const uint32_t kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    attributesFailed = (attributes & kept) != 0 && !SetFileAttributesByDescriptor(descriptor, attributes);
+  }
+  temp.File().Close();
+
+  if (result == 0) {
+    // Only now, with the new content complete and checked, is the old file
+    // (or a link standing in its place) replaced.
+    if (!targetExists || tree_->Replace(temp.Path(), relative)) {
       temp.Committed();
-      NoteCreated(target, false);
     } else {
-      const uint32_t attributes = GetFileAttributes(target);
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetFileAttributes(target, attributes & ~FILE_ATTRIBUTE_READONLY);
-      }
-      if (MoveFile(temp.Path(), target, true)) {
-        temp.Committed();
-      } else {
-        result = FailWith(MsgCreateFile, target);
-      }
+      result = FailWith(MsgCreateFile, target);
     }
   }
   if (result == 0) {
-    bool timeFailed = false;
-    if (entry.ModifDateTime != 0) {
-      FileTime time = 0;
-      timeFailed = !DosDateTimeToFileTime(entry.DosDate(), entry.DosTime(), time) || !SetFileLastWriteTime(target, time);
-    }
-    // The renamed file is the new one, with no attribute set: attributes
-    // without read-only, hidden, system or archive leave it as it is.
-    const uint32_t attributes = entry.ExtFileAttrib & 0x7F;
-    const uint32_t kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-    const bool attributesFailed = (attributes & kept) != 0 && !SetFileAttributes(target, attributes);
     if (timeFailed && attributesFailed) {
       result = Fail(MsgSetFileInformation);
     } else if (timeFailed) {

@@ -146,15 +146,36 @@ TEST_F(ExtractTest, UnsafeNamesAreSkippedAndNothingIsWrittenOutside) {
   EXPECT_EQ(zip.ErrCode(), 0);
 }
 
-TEST_F(ExtractTest, FileInTheWayOfAFolder) {
+TEST_F(ExtractTest, FileOrLinkInTheWayOfAFolder) {
   std::ofstream(temp.Host("out/x")) << "a file";
+  // Links placed beforehand inside the base folder, to a folder and a file
+  // outside it: a path is never walked through one, and a link where a file
+  // goes is replaced by the file.
+  fs::create_directories(temp.Host("outside/deep"));
+  std::ofstream(temp.Host("outside/x.txt")) << "outside";
+  std::ofstream(temp.Host("outside/file.txt")) << "outside file";
+  fs::create_directory_symlink(temp.Host("outside"), temp.Host("out/sub"));
+  fs::create_symlink(temp.Host("outside/file.txt"), temp.Host("out/link.txt"));
   ZipBuilder b;
-  b.Entries = {Entry("x/"), Entry("x/y.txt", "y"), Entry("z/deep/w.txt", "w")};
+  b.Entries = {Entry("x/"),          Entry("x/y.txt", "y"),           Entry("z/deep/w.txt", "w"),
+               Entry("sub/x.txt", "in"), Entry("SUB/new/n.txt", "n"), Entry("sub/deep/"),
+               Entry("sub/"),        Entry("link.txt", "replaced")};
   EXPECT_EQ(ExtractArchive(b), 0);
-  EXPECT_EQ(skips.size(), 2u);
-  EXPECT_EQ(skips[0], "x\\:StPathError:30");
+  EXPECT_EQ(skips, (std::vector<std::string>{"x\\:StPathError:30", "x\\y.txt:StPathError:30",
+                                             "sub\\x.txt:StPathError:30", "SUB\\new\\n.txt:StPathError:30",
+                                             "sub\\deep\\:StPathError:30", "sub\\:StPathError:30"}));
+  EXPECT_EQ(zip.SuccessCnt(), 2);
   EXPECT_EQ(Out("x"), "a file");
   EXPECT_EQ(Out("z/deep/w.txt"), "w");
+  EXPECT_FALSE(fs::is_symlink(temp.Host("out/link.txt")));
+  EXPECT_EQ(Out("link.txt"), "replaced");
+  // Nothing outside changed.
+  EXPECT_EQ(temp.Read("outside/x.txt"), "outside");
+  EXPECT_EQ(temp.Read("outside/file.txt"), "outside file");
+  EXPECT_FALSE(fs::exists(temp.Host("outside/new")));
+  EXPECT_EQ(AllFiles(), (std::vector<std::string>{"out/link.txt", "out/x", "out/z/deep/w.txt", "outside/file.txt",
+                                                  "outside/x.txt"}));
+  EXPECT_TRUE(dialogs.Requests.empty());
 }
 
 TEST_F(ExtractTest, UnixSymbolicLinkBecomesAPlainFile) {

@@ -1,0 +1,274 @@
+// A folder tree walked with openat, one level at a time, never through a link.
+#include "platform/FolderTree.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/WinPath.h"
+#include "platform/Wildcard.h"
+
+namespace vorn {
+
+namespace {
+
+// Folders kept open at once; past that the open ones (but the base) are
+// closed and opened again when needed, far below the descriptor limit.
+constexpr size_t kMaxOpenFolders = 128;
+
+struct Name {
+  std::string Actual;
+  FolderTree::TKind Kind;
+};
+
+struct Folder {
+  int Fd = -1;
+  bool Listed = false;
+  std::unordered_multimap<std::string, Name> Names;  // by case-folded name
+};
+
+FolderTree::TKind KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return FolderTree::TKind::Folder;
+  if (S_ISLNK(mode)) return FolderTree::TKind::Link;
+  return FolderTree::TKind::File;
+}
+
+std::vector<std::string> SplitRelative(const std::string& relative) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= relative.size()) {
+    size_t end = relative.find('\\', start);
+    if (end == std::string::npos) end = relative.size();
+    if (end > start) parts.push_back(relative.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+bool Fail(int code) {
+  SetLastError(code);
+  return false;
+}
+
+}  // namespace
+
+struct FolderTree::TState {
+  std::string Base;
+  // By the relative path of actual names ("" is the base).
+  std::unordered_map<std::string, Folder> Folders;
+  size_t Open = 0;
+
+  ~TState() {
+    for (auto& [key, folder] : Folders) {
+      if (folder.Fd >= 0) close(folder.Fd);
+    }
+  }
+
+  // The base folder, open; created first when create is set and it is missing.
+  Folder* OpenBase(bool create) {
+    Folder& base = Folders[std::string()];
+    if (base.Fd >= 0) return &base;
+    const auto host = ToHostPath(Base);
+    if (!host) {
+      SetLastError(ERROR_PATH_NOT_FOUND);
+      return nullptr;
+    }
+    base.Fd = open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (base.Fd < 0 && errno == ENOENT && create && ForceDirectories(Base)) {
+      base.Fd = open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (base.Fd < 0) {
+      SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : WinErrorFromErrno(errno));
+      return nullptr;
+    }
+    return &base;
+  }
+
+  bool List(Folder& folder) {
+    if (folder.Listed) return true;
+    const int fd = openat(folder.Fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return Fail(WinErrorFromErrno(errno));
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
+    if (!dir) {
+      close(fd);
+      return Fail(WinErrorFromErrno(errno));
+    }
+    while (const dirent* entry = readdir(dir.get())) {
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      TKind kind = entry->d_type == DT_DIR ? TKind::Folder : entry->d_type == DT_LNK ? TKind::Link : TKind::File;
+      if (entry->d_type == DT_UNKNOWN) {
+        struct stat info {};
+        if (fstatat(folder.Fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        kind = KindOf(info.st_mode);
+      }
+      folder.Names.emplace(FoldCase(name), Name{name, kind});
+    }
+    folder.Listed = true;
+    return true;
+  }
+
+  // The name in folder for part: an exact match wins, else the smallest
+  // variant of the same length, as the path look-ups choose.
+  const Name* Find(Folder& folder, const std::string& part) {
+    if (!List(folder)) return nullptr;
+    const auto [first, last] = folder.Names.equal_range(FoldCase(part));
+    const Name* best = nullptr;
+    for (auto variant = first; variant != last; ++variant) {
+      const Name& name = variant->second;
+      if (name.Actual == part) return &name;
+      if (name.Actual.size() == part.size() && (!best || name.Actual < best->Actual)) best = &name;
+    }
+    return best;
+  }
+
+  void Noted(Folder& folder, const std::string& actual, TKind kind) {
+    if (!folder.Listed) return;
+    std::string folded = FoldCase(actual);
+    const auto [first, last] = folder.Names.equal_range(folded);
+    for (auto variant = first; variant != last; ++variant) {
+      if (variant->second.Actual == actual) {
+        variant->second.Kind = kind;
+        return;
+      }
+    }
+    folder.Names.emplace(std::move(folded), Name{actual, kind});
+  }
+
+  void Forgotten(Folder& folder, const std::string& actual) {
+    const auto [first, last] = folder.Names.equal_range(FoldCase(actual));
+    for (auto variant = first; variant != last; ++variant) {
+      if (variant->second.Actual == actual) {
+        folder.Names.erase(variant);
+        return;
+      }
+    }
+  }
+
+  // The folder of the first count parts, walked from the base; missing
+  // levels are made when create is set. Null when a level is missing (and
+  // not made), a file or a link.
+  Folder* Walk(const std::vector<std::string>& parts, size_t count, bool create) {
+    if (Open >= kMaxOpenFolders) {
+      for (auto& [key, folder] : Folders) {
+        if (!key.empty() && folder.Fd >= 0) {
+          close(folder.Fd);
+          folder.Fd = -1;
+        }
+      }
+      Open = 0;
+    }
+    Folder* current = OpenBase(create);
+    if (!current) return nullptr;
+    std::string key;
+    for (size_t i = 0; i < count; ++i) {
+      const std::string& part = parts[i];
+      const Name* found = Find(*current, part);
+      if (!found && !List(*current)) return nullptr;
+      std::string actual;
+      bool made = false;
+      if (found) {
+        if (found->Kind != TKind::Folder) {
+          SetLastError(found->Kind == TKind::Link ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+          return nullptr;
+        }
+        actual = found->Actual;
+      } else {
+        if (!create) {
+          SetLastError(ERROR_PATH_NOT_FOUND);
+          return nullptr;
+        }
+        if (mkdirat(current->Fd, part.c_str(), 0777) != 0) {
+          SetLastError(WinErrorFromErrno(errno));
+          return nullptr;
+        }
+        actual = part;
+        made = true;
+        Noted(*current, actual, TKind::Folder);
+      }
+      key += '\\';
+      key += actual;
+      Folder& next = Folders[key];
+      if (made) next.Listed = true;  // new, so empty
+      if (next.Fd < 0) {
+        // O_NOFOLLOW with O_DIRECTORY: a link put there meanwhile is refused too.
+        next.Fd = openat(current->Fd, actual.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next.Fd < 0) {
+          SetLastError(errno == ELOOP || errno == ENOTDIR ? ERROR_ACCESS_DENIED : WinErrorFromErrno(errno));
+          return nullptr;
+        }
+        ++Open;
+      }
+      current = &next;
+    }
+    return current;
+  }
+};
+
+FolderTree::FolderTree(std::string base) : state_(std::make_unique<TState>()) {
+  state_->Base = ExcludeTrailingBackslash(base);
+}
+
+FolderTree::~FolderTree() = default;
+
+FolderTree::TKind FolderTree::Probe(const std::string& relative) {
+  const std::vector<std::string> parts = SplitRelative(relative);
+  if (parts.empty()) return state_->OpenBase(false) ? TKind::Folder : TKind::Missing;
+  Folder* folder = state_->Walk(parts, parts.size() - 1, false);
+  if (!folder) return TKind::Missing;
+  const Name* name = state_->Find(*folder, parts.back());
+  return name ? name->Kind : TKind::Missing;
+}
+
+bool FolderTree::MakeFolders(const std::string& relative) {
+  const std::vector<std::string> parts = SplitRelative(relative);
+  return state_->Walk(parts, parts.size(), true) != nullptr;
+}
+
+bool FolderTree::CreateNew(const std::string& relative, WinFile& file) {
+  const std::vector<std::string> parts = SplitRelative(relative);
+  if (parts.empty()) return Fail(ERROR_ACCESS_DENIED);
+  Folder* folder = state_->Walk(parts, parts.size() - 1, false);
+  if (!folder) return false;
+  const std::string& name = parts.back();
+  const int fd = openat(folder->Fd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : WinErrorFromErrno(errno));
+  state_->Noted(*folder, name, TKind::File);
+  file.Adopt(fd, state_->Base + "\\" + relative);
+  SetLastError(0);
+  return true;
+}
+
+bool FolderTree::Replace(const std::string& from, const std::string& to) {
+  const std::vector<std::string> parts = SplitRelative(to);
+  const std::vector<std::string> source = SplitRelative(from);
+  if (parts.empty() || source.empty()) return Fail(ERROR_ACCESS_DENIED);
+  Folder* folder = state_->Walk(parts, parts.size() - 1, false);
+  if (!folder) return false;
+  // Replacing keeps the existing name's letter case.
+  const Name* existing = state_->Find(*folder, parts.back());
+  const std::string target = existing ? existing->Actual : parts.back();
+  if (renameat(folder->Fd, source.back().c_str(), folder->Fd, target.c_str()) != 0) {
+    return Fail(WinErrorFromErrno(errno));
+  }
+  state_->Forgotten(*folder, source.back());
+  state_->Noted(*folder, target, TKind::File);
+  return true;
+}
+
+bool FolderTree::Remove(const std::string& relative) {
+  const std::vector<std::string> parts = SplitRelative(relative);
+  if (parts.empty()) return Fail(ERROR_ACCESS_DENIED);
+  Folder* folder = state_->Walk(parts, parts.size() - 1, false);
+  if (!folder) return false;
+  if (unlinkat(folder->Fd, parts.back().c_str(), 0) != 0) return Fail(WinErrorFromErrno(errno));
+  state_->Forgotten(*folder, parts.back());
+  return true;
+}
+
+}  // namespace vorn
