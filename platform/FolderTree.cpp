@@ -271,4 +271,15 @@ bool FolderTree::Remove(const std::string& relative) {
   return true;
 }
 
+std::vector<std::string> FolderTree::FilesMatching(const std::string& relative, std::string_view pattern) {
+  std::vector<std::string> names;
+  const std::vector<std::string> parts = SplitRelative(relative);
+  Folder* folder = state_->Walk(parts, parts.size(), false);
+  if (!folder || !state_->List(*folder)) return names;
+  for (const auto& [folded, name] : folder->Names) {
+    if (name.Kind == TKind::File && WildcardMatch(pattern, name.Actual)) names.push_back(name.Actual);
+  }
+  return names;
+}
+
 }  // namespace vorn

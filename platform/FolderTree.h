@@ -16,6 +16,8 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/WinFile.h"
 
@@ -46,6 +48,9 @@ class FolderTree {
   bool Replace(const std::string& from, const std::string& to);
   // Removes a file (of any mode) or a link; false when missing.
   bool Remove(const std::string& relative);
+  // The names of the files in folder relative that match a wildcard
+  // pattern; none when the folder is missing.
+  std::vector<std::string> FilesMatching(const std::string& relative, std::string_view pattern);
 
   struct TState;
 

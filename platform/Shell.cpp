@@ -9,6 +9,7 @@
 #include "platform/Shell.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -657,6 +658,13 @@ int ShellExecute(const std::string& file, const std::string& parameters, const s
   }
   const int error = SpawnDetached(arguments, folder);
   return error == 0 ? 42 : StartError(error);
+}
+
+uint32_t GetCurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+
+bool ProcessIsRunning(uint32_t processId) {
+  if (processId == 0 || processId > static_cast<uint32_t>(INT32_MAX)) return false;
+  return kill(static_cast<pid_t>(processId), 0) == 0 || errno != ESRCH;
 }
 
 }  // namespace vorn

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -65,5 +66,10 @@ std::string GetProgramFolder();
 // xdg-open.
 int ShellExecute(const std::string& file, const std::string& parameters = "",
                  const std::string& directory = "");
+
+// This process's identifier, and whether a process of that identifier still
+// runs (a process that cannot be asked counts as running).
+uint32_t GetCurrentProcessId();
+bool ProcessIsRunning(uint32_t processId);
 
 }  // namespace vorn

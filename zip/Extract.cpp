@@ -9,11 +9,13 @@
 #include <memory>
 #include <random>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderTree.h"
+#include "platform/Shell.h"
 #include "platform/WinFile.h"
 #include "platform/WinPath.h"
 #include "platform/Wildcard.h"
@@ -105,13 +107,31 @@ class TempFile {
   bool committed_ = false;
 };
 
+// "~vzt" + the process's identifier (8 hex digits) + 8 more hex digits +
+// ".tmp": a process killed while replacing a file leaves such a name, and the
+// identifier tells the next extraction that nobody is writing it any more.
+constexpr char kTempPattern[] = "~vzt????????????????.tmp";
+
 std::string TempNameBeside(const std::string& target) {
-  static std::atomic<uint64_t> counter{0};
-  static const uint64_t seed = std::random_device{}() ^ (static_cast<uint64_t>(getpid()) << 20);
-  char name[48];
-  std::snprintf(name, sizeof name, "~vzt%08llx%04llx.tmp", static_cast<unsigned long long>(seed & 0xFFFFFFFF),
-                static_cast<unsigned long long>(++counter & 0xFFFF));
+  static std::atomic<uint32_t> counter{0};
+  static const uint32_t seed = std::random_device{}();
+  char name[32];
+  std::snprintf(name, sizeof name, "~vzt%08x%08x.tmp", static_cast<unsigned>(GetCurrentProcessId()),
+                static_cast<unsigned>(seed ^ ++counter));
   return ExtractFilePath(target) + name;
+}
+
+// The writer of a temporary file, from its name; 0 when the name is not one.
+uint32_t TempWriter(const std::string& name) {
+  if (name.size() != sizeof kTempPattern - 1 || !WildcardMatch(kTempPattern, name)) return 0;
+  uint32_t id = 0;
+  for (size_t i = 4; i < 12; ++i) {
+    const char c = name[i];
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (digit < 0) return 0;
+    id = id << 4 | static_cast<uint32_t>(digit);
+  }
+  return id;
 }
 
 class TZUUnzipper {
@@ -153,6 +173,9 @@ class TZUUnzipper {
   // the base folder never leads a write outside it, and each folder is
   // listed and opened once per Extract.
   std::unique_ptr<FolderTree> tree_;
+  std::unordered_set<std::string> swept_;  // folders cleared of stale temporary files
+
+  void RemoveStaleTemps(const std::string& folder);
   // The file time of each MS-DOS date and time met (the conversion asks the
   // time zone each time).
   std::unordered_map<uint32_t, FileTime> times_;
@@ -421,11 +444,23 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
   return result;
 }
 
+// A temporary file that a killed extraction left beside a file it was
+// replacing goes when this extraction first replaces a file in that folder;
+// one whose writer still runs is left alone.
+void TZUUnzipper::RemoveStaleTemps(const std::string& folder) {
+  if (!swept_.insert(FoldCase(folder)).second) return;
+  for (const std::string& name : tree_->FilesMatching(folder, kTempPattern)) {
+    const uint32_t writer = TempWriter(name);
+    if (writer != 0 && !ProcessIsRunning(writer)) tree_->Remove(folder + name);
+  }
+}
+
 int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, const std::string& relative,
                             bool targetExists, const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor) {
   // An existing file is replaced only by complete, checked content: the entry
   // goes to a temporary file beside it first. A new target is written in
   // place (created exclusively) and removed again if anything fails.
+  if (targetExists) RemoveStaleTemps(ExtractFilePath(relative));
   TempFile temp(*tree_, targetExists ? TempNameBeside(relative) : relative);
   if (!temp.Create()) return FailWith(MsgCreateFile, target);
 

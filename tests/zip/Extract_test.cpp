@@ -4,6 +4,8 @@
 #include "zip/Extract.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <random>
@@ -114,6 +116,36 @@ TEST_F(ExtractTest, ExistingReadOnlyAndNewerTargetsAreReplaced) {
   EXPECT_EQ(Out("b.txt"), "new b");
   EXPECT_FALSE(GetFileAttributes(temp.Win("out/a.txt")) & FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(zip.SuccessCnt(), 2);
+}
+
+// A temporary file left by an extraction that was killed while replacing a
+// file goes with the next replacement in its folder; those of a writer that
+// still runs, and names that are not ours, stay.
+TEST_F(ExtractTest, ReplacingClearsTheTemporaryFilesOfKilledExtractions) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);
+  auto name = [](unsigned writer) {
+    char text[32];
+    std::snprintf(text, sizeof text, "~vzt%08x0000abcd.tmp", writer);
+    return std::string(text);
+  };
+  fs::create_directories(temp.Host("out/sub"));
+  std::ofstream(temp.Host("out/sub/a.txt")) << "old";
+  const std::string dead = name(static_cast<unsigned>(child)), running = name(static_cast<unsigned>(getpid()));
+  for (const std::string& left : {dead, running, std::string("~vztnotours.tmp")}) {
+    std::ofstream(temp.Host("out/sub/" + left)) << "half";
+  }
+  std::ofstream(temp.Host("out/" + dead)) << "half";  // no file replaced there: left alone
+  ZipBuilder b;
+  b.Entries = {Entry("sub/a.txt", "new"), Entry("b.txt", "new b")};
+  EXPECT_EQ(ExtractArchive(b), 0);
+  EXPECT_EQ(Out("sub/a.txt"), "new");
+  EXPECT_FALSE(Exists("sub/" + dead));
+  EXPECT_TRUE(Exists("sub/" + running));
+  EXPECT_TRUE(Exists("sub/~vztnotours.tmp"));
+  EXPECT_TRUE(Exists(dead));
 }
 
 TEST_F(ExtractTest, WithoutOverwriteExistingFilesAreKept) {
