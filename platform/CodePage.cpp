@@ -91,15 +91,15 @@ bool IsWindows1252Gap(unsigned char byte) {
   return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
 }
 
-// What Convert writes for the input it cannot take at "at": the text and
-// how many input bytes it stands for.
+// What Convert writes for input it cannot take: the text, and how many
+// input bytes that text stands for.
 struct Fallback {
   std::string Text;
   size_t Step;
 };
 
 // Runs iconv over the whole input; at every byte (or character) it cannot
-// take, writes what fallback(position, bytes left) gives.
+// take, writes what fallback(the input left from there) gives.
 template <typename FallbackFn>
 std::string Convert(iconv_t handle, std::string_view input, FallbackFn fallback) {
   std::string output;
