@@ -84,10 +84,24 @@ size_t Utf8Length(unsigned char lead) {
   return 1;
 }
 
+// Code page 1252 leaves five bytes without a character; Windows converts
+// them to and from the C1 controls of the same value, so that no two names
+// read the same. iconv refuses them, so they are done here.
+bool IsWindows1252Gap(unsigned char byte) {
+  return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+}
+
+// What Convert writes for input it cannot take: the text, and how many
+// input bytes that text stands for.
+struct Fallback {
+  std::string Text;
+  size_t Step;
+};
+
 // Runs iconv over the whole input; at every byte (or character) it cannot
-// take, writes the replacement and skips ahead by skip(position).
-template <typename Skip>
-std::string Convert(iconv_t handle, std::string_view input, const char* replacement, Skip skip) {
+// take, writes what fallback(the input left from there) gives.
+template <typename FallbackFn>
+std::string Convert(iconv_t handle, std::string_view input, FallbackFn fallback) {
   std::string output;
   output.reserve(input.size() * 2);
   iconv(handle, nullptr, nullptr, nullptr, nullptr);
@@ -102,8 +116,10 @@ std::string Convert(iconv_t handle, std::string_view input, const char* replacem
     if (result != static_cast<size_t>(-1)) continue;
     if (errno == E2BIG) continue;
     // EILSEQ: an unmapped byte or character; EINVAL: a sequence cut short at the end.
-    const size_t step = errno == EINVAL ? inLeft : std::min(inLeft, skip(static_cast<unsigned char>(*in)));
-    output += replacement;
+    const bool cutShort = errno == EINVAL;
+    Fallback instead = fallback(std::string_view(in, inLeft));
+    const size_t step = cutShort ? inLeft : std::min(inLeft, instead.Step);
+    output += instead.Text;
     in += step;
     inLeft -= step;
     iconv(handle, nullptr, nullptr, nullptr, nullptr);
@@ -126,13 +142,27 @@ void SetCodePages(unsigned ansi, unsigned oem) {
 }
 
 std::string CodePageToUtf8(std::string_view bytes, unsigned codePage) {
-  Converter& converter = ConverterFor(Resolve(codePage), true);
-  return Convert(converter.Handle(), bytes, kReplacementCharacter, [](unsigned char) { return size_t{1}; });
+  const unsigned page = Resolve(codePage);
+  Converter& converter = ConverterFor(page, true);
+  return Convert(converter.Handle(), bytes, [page](std::string_view rest) {
+    const auto byte = static_cast<unsigned char>(rest[0]);
+    if (page == 1252 && IsWindows1252Gap(byte)) {
+      return Fallback{{'\xC2', static_cast<char>(byte)}, 1};  // U+0081 and the like
+    }
+    return Fallback{kReplacementCharacter, 1};
+  });
 }
 
 std::string Utf8ToCodePage(std::string_view text, unsigned codePage) {
-  Converter& converter = ConverterFor(Resolve(codePage), false);
-  return Convert(converter.Handle(), text, "?", [](unsigned char lead) { return Utf8Length(lead); });
+  const unsigned page = Resolve(codePage);
+  Converter& converter = ConverterFor(page, false);
+  return Convert(converter.Handle(), text, [page](std::string_view rest) {
+    const auto lead = static_cast<unsigned char>(rest[0]);
+    if (page == 1252 && lead == 0xC2 && rest.size() >= 2 && IsWindows1252Gap(static_cast<unsigned char>(rest[1]))) {
+      return Fallback{std::string(1, rest[1]), 2};
+    }
+    return Fallback{"?", Utf8Length(lead)};
+  });
 }
 
 }  // namespace vorn

@@ -242,7 +242,7 @@ int TZUUnzipper::Run() {
   for (const TZUEntryReader& entry : reader_->Entries()) {
     if (!entry.Selected) continue;
     ++count;
-    size += static_cast<int64_t>(std::min<uint64_t>(entry.ComprSize, INT64_MAX / 4));
+    size = SaturatingAdd(size, static_cast<int64_t>(std::min<uint64_t>(entry.ComprSize, INT64_MAX)));
   }
   if (count == 0) return Fail(MsgNothingToDo);
   body_.GaugeSetCount(count);

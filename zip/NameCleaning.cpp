@@ -103,7 +103,6 @@ TZUCleanResult CleanZipName(std::string_view name, TZUCleanForm form, std::strin
 
   std::vector<std::string_view> parts;
   size_t leadingKept = 0;  // leading "." and ".." parts kept by the lenient form
-  bool wildcard = false;
   bool first = true;
   while (!rest.empty()) {
     const size_t end = [&] {
@@ -135,12 +134,15 @@ TZUCleanResult CleanZipName(std::string_view name, TZUCleanForm form, std::strin
     }
     if (part.back() == '.') return ZcInvalid;
     if (IsReservedDeviceName(part)) return ZcInvalid;
-    if (part.find_first_of("*?") != std::string_view::npos) wildcard = true;
     parts.push_back(part);
   }
 
+  // Wildcards count where they remain: a part that a later ".." removed
+  // leaves nothing of itself in the name.
+  bool wildcard = false;
   cleaned = root;
   for (size_t i = 0; i < parts.size(); ++i) {
+    if (parts[i].find_first_of("*?") != std::string_view::npos) wildcard = true;
     if (i > 0) cleaned += '\\';
     cleaned.append(parts[i]);
   }

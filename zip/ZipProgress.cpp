@@ -48,14 +48,14 @@ void TZUProgress::NewItem(const std::string& name, int64_t size) {
 
 void TZUProgress::Advance(int64_t delta) {
   delta_ = delta;
-  itemPosition_ += delta;
-  totalPosition_ += delta;
+  itemPosition_ = SaturatingAdd(itemPosition_, delta);
+  totalPosition_ = SaturatingAdd(totalPosition_, delta);
   Send(ProgressUpdate);
 }
 
 void TZUProgress::AdvanceXtra(int64_t delta) {
   delta_ = delta;
-  itemPosition_ += delta;
+  itemPosition_ = SaturatingAdd(itemPosition_, delta);
   Send(ExtraUpdate);
 }
 

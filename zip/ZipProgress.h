@@ -19,6 +19,23 @@ enum TZUProgressType {
   ExtraUpdate = 7,
 };
 
+// Sizes and counts come from the archive, which may declare anything: sums
+// of them stop at the largest value instead of overflowing.
+inline int64_t SaturatingAdd(int64_t a, int64_t b) {
+  int64_t sum = 0;
+  if (!__builtin_add_overflow(a, b, &sum)) return sum;
+  return b > 0 ? INT64_MAX : INT64_MIN;
+}
+
+// 100 x position div size when both are above 0, else 0; the product is
+// taken in 128 bits, and a position far past the size gives the largest
+// Integer.
+inline int32_t PerCent(int64_t position, int64_t size) {
+  if (position <= 0 || size <= 0) return 0;
+  const __int128 percent = static_cast<__int128>(position) * 100 / size;
+  return percent > INT32_MAX ? INT32_MAX : static_cast<int32_t>(percent);
+}
+
 // Sizes and positions are in the units of the reporting operation: bytes of
 // compressed data during extraction, records while a directory is loaded.
 class TZUProgressDetails {
@@ -37,13 +54,8 @@ class TZUProgressDetails {
   virtual int64_t TotalSize() const = 0;
   virtual void SetStop(bool stop) = 0;
 
-  // 100 x position div size when both are above 0, else 0.
-  int32_t ItemPerCent() const {
-    return ItemPosition() > 0 && ItemSize() > 0 ? static_cast<int32_t>(100 * ItemPosition() / ItemSize()) : 0;
-  }
-  int32_t TotalPerCent() const {
-    return TotalPosition() > 0 && TotalSize() > 0 ? static_cast<int32_t>(100 * TotalPosition() / TotalSize()) : 0;
-  }
+  int32_t ItemPerCent() const { return PerCent(ItemPosition(), ItemSize()); }
+  int32_t TotalPerCent() const { return PerCent(TotalPosition(), TotalSize()); }
 };
 
 using TZUProgressEvent = std::function<void(void* Sender, TZUProgressDetails& Details)>;
@@ -82,7 +94,7 @@ class TZUProgress : public TZUProgressDetails {
   void NewXtraItem(const std::string& label, int64_t size);  // NewExtra
   void EndItem();                               // EndOfItem
   void EndBatch();                              // EndOfBatch
-  void MoreWritten(int64_t count) { bytesWritten_ += count; }
+  void MoreWritten(int64_t count) { bytesWritten_ = SaturatingAdd(bytesWritten_, count); }
   void Written(int64_t count) { bytesWritten_ = count; }
 
  private:

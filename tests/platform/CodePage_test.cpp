@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 namespace vorn {
@@ -33,7 +34,7 @@ TEST_F(CodePageTest, BytesToUtf8) {
 }
 
 TEST_F(CodePageTest, UnmappedBytesBecomeTheReplacementCharacter) {
-  EXPECT_EQ(CodePageToUtf8("a\x81z", 1252), "a\xEF\xBF\xBDz");
+  EXPECT_EQ(CodePageToUtf8("a\xAAz", 1253), "a\xEF\xBF\xBDz");
   EXPECT_EQ(CodePageToUtf8("ok \xC3(", CP_UTF8), "ok \xEF\xBF\xBD(");
   EXPECT_EQ(CodePageToUtf8("cut \xE2\x82", CP_UTF8), "cut \xEF\xBF\xBD");
   EXPECT_EQ(CodePageToUtf8("città", CP_UTF8), "città");
@@ -49,6 +50,26 @@ TEST_F(CodePageTest, MissingCharactersBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToCodePage("€5", 850), "?5");
   EXPECT_EQ(Utf8ToCodePage("日本.txt", 1252), "??.txt");  // one mark per character
   EXPECT_EQ(Utf8ToCodePage("a\xFF" "b", 1252), "a?b");
+}
+
+// The five bytes without a character in 1252 are the C1 controls of the
+// same value, both ways, as Windows converts them: names that differ only
+// there stay different.
+TEST_F(CodePageTest, Windows1252GapsAreTheControlsOfTheSameValue) {
+  EXPECT_EQ(CodePageToUtf8("a\x81\x8D\x8F\x90\x9Dz", 1252), "a\u0081\u008D\u008F\u0090\u009Dz");
+  EXPECT_EQ(CodePageToUtf8("\x81", CP_ACP), "\u0081");
+  EXPECT_EQ(Utf8ToCodePage("a\u0081\u008D\u008F\u0090\u009Dz", 1252), "a\x81\x8D\x8F\x90\x9Dz");
+  EXPECT_EQ(Utf8ToCodePage("\u0080\u009F\xC2", 1252), "???");  // 0x80 and 0x9F hold other characters
+  EXPECT_EQ(CodePageToUtf8("\x81", 850), "\u00FC");             // other pages as they were
+  std::set<std::string> names;
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string one(1, static_cast<char>(byte));
+    const std::string text = CodePageToUtf8(one, 1252);
+    EXPECT_NE(text, "\xEF\xBF\xBD") << byte;
+    EXPECT_EQ(Utf8ToCodePage(text, 1252), one) << byte;
+    names.insert("name" + text);
+  }
+  EXPECT_EQ(names.size(), 256u);
 }
 
 TEST_F(CodePageTest, EverySingleBytePageRoundTrips) {

@@ -229,6 +229,33 @@ TEST_F(ExtractTest, ProgressCountsPerBlock) {
   EXPECT_EQ(zip.TotalSizeToProcess(), 100000);
 }
 
+TEST_F(ExtractTest, DeclaredSizesAddUpWithoutOverflow) {
+  // Six Zip64 entries that each declare 2^62 compressed bytes: their sum
+  // stops at the largest size instead of turning negative.
+  ZipBuilder b;
+  uint64_t offset = 0;
+  for (const char* name : {"e1", "e2", "e3", "e4", "e5", "e6"}) {
+    auto e = Entry(name, "x");
+    e.Needed = 45;
+    ziptest::Put64(e.Zip64Override, 1);
+    ziptest::Put64(e.Zip64Override, uint64_t{1} << 62);
+    ziptest::Put64(e.Zip64Override, offset);
+    offset += 30 + 2 + 1;
+    b.Entries.push_back(e);
+  }
+  int32_t percent = 0;
+  zip.OnProgress = [&](void*, TZUProgressDetails& d) {
+    if (d.Order() == TotalSize2Process) {
+      EXPECT_EQ(d.TotalSize(), INT64_MAX);
+    }
+    percent = std::max(percent, d.TotalPerCent());
+  };
+  EXPECT_EQ(ExtractArchive(b), 0);
+  EXPECT_EQ(zip.TotalSizeToProcess(), INT64_MAX);
+  EXPECT_EQ(zip.ProgressDetail().TotalSize(), INT64_MAX);
+  EXPECT_EQ(percent, 0);  // a few hundred bytes of 2^63
+}
+
 TEST_F(ExtractTest, LargeEntriesArriveWholeAndReplaceNamesInAnotherCase) {
   // Entries of many blocks, stored and deflated, next to small
   // ones; existing files named in another letter case are replaced, not

@@ -43,6 +43,9 @@ TEST(NameCleaning, EmptyAndWildcardResults) {
   Strict("a/..", ZcEmpty);
   EXPECT_EQ(Strict("*.txt", ZcWildcard), "*.txt");
   Strict("a/b?", ZcWildcard);
+  // Only what remains counts: a part that ".." removed leaves no wildcard.
+  EXPECT_EQ(Strict("*x/../et#"), "et#");
+  EXPECT_EQ(Strict("a?/../b*/c", ZcWildcard), "b*\\c");
 }
 
 TEST(NameCleaning, RootsAreKeptAndRecognised) {

@@ -115,6 +115,22 @@ TEST(ZipProgress, PercentagesUse64BitArithmetic) {
   progress.NewItem("x", 1);
   progress.Advance(int64_t{1} << 32);
   EXPECT_EQ(progress.TotalPerCent(), 10);
+  // Positions near the largest size: no overflow in the product or the sum.
+  progress.SetTotalSize(INT64_MAX);
+  progress.NewItem("huge", INT64_MAX);
+  progress.Advance(INT64_MAX / 2);
+  EXPECT_EQ(progress.ItemPerCent(), 49);
+  EXPECT_EQ(progress.TotalPerCent(), 49);
+  progress.Advance(INT64_MAX);
+  EXPECT_EQ(progress.ItemPosition(), INT64_MAX);
+  EXPECT_EQ(progress.TotalPosition(), INT64_MAX);
+  EXPECT_EQ(progress.TotalPerCent(), 100);
+  progress.MoreWritten(INT64_MAX);
+  progress.MoreWritten(INT64_MAX);
+  EXPECT_EQ(progress.BytesWritten(), INT64_MAX);
+  progress.NewItem("small", 1);
+  progress.Advance(int64_t{1} << 40);
+  EXPECT_EQ(progress.ItemPerCent(), INT32_MAX);  // far past the item's size
 }
 
 class GaugeTest : public ::testing::Test {

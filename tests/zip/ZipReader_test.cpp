@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <set>
+
 #include "platform/CodePage.h"
 #include "tests/zip/ZipTestSupport.h"
 #include "zip/ZipMessageIds.h"
@@ -439,6 +441,19 @@ TEST_F(NameTest, OtherHostsUseTheAnsiCodePage) {
   auto e = Entry("caf\xE9/x");
   e.MadeBy = 0x0314;
   EXPECT_EQ(NameOf(e), "caf\xC3\xA9\\x");
+}
+
+TEST_F(NameTest, NamesDifferingOnlyInBytesWithoutACharacterStayApart) {
+  // 0x81, 0x8D, 0x8F, 0x90 and 0x9D have no character in code page 1252.
+  ZipBuilder b;
+  for (const char* raw : {"r\x81.txt", "r\x8D.txt", "r\x8F.txt", "r\x90.txt", "r\x9D.txt", "r\xFC.txt"}) {
+    b.Entries.push_back(Entry(raw));
+  }
+  Load(b.Build());
+  const std::vector<std::string> names = Names();
+  ASSERT_EQ(names.size(), b.Entries.size());
+  EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(Utf8ToCodePage(names[i], CP_ACP), b.Entries[i].Name);
 }
 
 TEST_F(NameTest, Utf8FlagDecodesUtf8AndFallsBackToAnsi) {

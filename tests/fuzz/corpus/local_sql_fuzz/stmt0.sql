@@ -1,0 +1,1 @@
+ALTER TABLE "T.db" Drop Nome, ADD Nome Char(40), ADD F3 Numeric

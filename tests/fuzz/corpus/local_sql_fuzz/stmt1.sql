@@ -1,0 +1,1 @@
+alter table T add "Data Nascita" date, DROP column Note;

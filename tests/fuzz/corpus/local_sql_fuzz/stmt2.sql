@@ -1,0 +1,1 @@
+ALTER TABLE "T.db" ADD m BLOB(10,1), ADD g BLOB(0,5), ADD n AutoInc, ADD b Boolean, ADD t Time, ADD x Bytes(4)

@@ -1,0 +1,1 @@
+ALTER TABLE "T.db" DROP ID, DROP Nome, DROP Note, ADD "a""b" SMALLINT

@@ -1,0 +1,1 @@
+CREATE TABLE "NEW.db" (ID AutoInc, Nome Char(30), Note BLOB(0,1))

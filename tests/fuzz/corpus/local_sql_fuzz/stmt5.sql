@@ -1,0 +1,1 @@
+ALTER TABLE "T.db" Drop F2, 
