@@ -15,22 +15,14 @@
 #include "engine/DBEngine.h"
 #include "engine/DatabaseError.h"
 #include "engine/Session.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
+using fuzz::Drive;
+using fuzz::Check;
+
 namespace fs = std::filesystem;
-
-fs::path& Drive() {
-  static fs::path drive;
-  return drive;
-}
-
-// A broken promise ends the run, with the line that saw it.
-void Check(bool condition, int line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "check failed at line %d\n", line);
-  std::abort();
-}
 
 }  // namespace
 

@@ -20,29 +20,17 @@
 #include "engine/Query.h"
 #include "engine/Session.h"
 #include "engine/Table.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
+
+using fuzz::Drive;
+using fuzz::Check;
+using fuzz::Bytes;
 
 namespace fs = std::filesystem;
 
 constexpr const char* kFolder = "C:\\SqlFuzz\\";
-
-fs::path& Drive() {
-  static fs::path drive;
-  return drive;
-}
-
-// A broken promise ends the run, with the line that saw it.
-void Check(bool condition, int line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "check failed at line %d\n", line);
-  std::abort();
-}
-
-std::string Bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string Quoted(const std::string& name) {
   std::string out = "\"";

@@ -10,15 +10,11 @@
 #include <string_view>
 
 #include "zip/MessageTable.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
-// A broken promise ends the run, with the line that saw it.
-void Check(bool condition, int line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "check failed at line %d\n", line);
-  std::abort();
-}
+using fuzz::Check;
 
 void ParseAndFormat(std::string_view text) {
   const vorn::TZUMessageTexts texts = vorn::ParseMessageTable(text);

@@ -13,15 +13,11 @@
 #include "platform/CodePage.h"
 #include "zip/EntryNames.h"
 #include "zip/NameCleaning.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
-// A broken promise ends the run, with the line that saw it.
-void Check(bool condition, int line = __builtin_LINE()) {
-  if (condition) return;
-  std::fprintf(stderr, "check failed at line %d\n", line);
-  std::abort();
-}
+using fuzz::Check;
 
 constexpr unsigned kPages[] = {0, 1252, 850, 437, 1250, 932, 65001, 28591, 12345};
 
