@@ -8,6 +8,7 @@
 
 #include "EngineDrive.h"
 #include "engine/ConfigFile.h"
+#include "tests/support/RunCommand.h"
 
 namespace vorn {
 namespace {
@@ -15,10 +16,7 @@ namespace {
 using test::EngineDrive;
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int Status = -1;
-  std::string Output;  // standard output and error together
-};
+using Outcome = test::CommandRun;  // standard output and error together
 
 class ToolsTest : public EngineDrive {
  protected:
@@ -36,16 +34,7 @@ class ToolsTest : public EngineDrive {
   }
 
   Outcome Run(const std::string& tool, const std::string& arguments) {
-    std::string command = "timeout 60 " + (tools_ / tool).string() + " " + arguments + " 2>&1";
-    Outcome outcome;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return outcome;
-    std::array<char, 4096> buffer{};
-    size_t count = 0;
-    while ((count = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) outcome.Output.append(buffer.data(), count);
-    int status = pclose(pipe);
-    outcome.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return test::RunCommand("timeout 60 " + (tools_ / tool).string() + " " + arguments + " 2>&1");
   }
 
   fs::path tools_;

@@ -17,6 +17,7 @@
 #include "ftp/FtpClient.h"
 #include "platform/WinPath.h"
 #include "tests/ftp/FtpTestSupport.h"
+#include "tests/support/RunCommand.h"
 
 extern char** environ;
 
@@ -106,13 +107,9 @@ TEST_F(FtpRealServer, PassiveModeWithEpsvAndWithPasv) {
 
 // Runs the tool and returns its output; status receives the exit status.
 std::string RunTool(const std::string& command, int& status) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-  std::string output;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) output.append(buffer, n);
-  status = WEXITSTATUS(::pclose(pipe.release()));
-  return output;
+  test::CommandRun run = test::RunCommand(command);
+  status = run.Status;
+  return run.Output;
 }
 
 TEST_F(FtpRealServer, ToolPrintsEveryEventAsALine) {

@@ -12,6 +12,7 @@
 
 #include "platform/WinPath.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/RunCommand.h"
 
 namespace vorn {
 namespace {
@@ -126,20 +127,10 @@ TEST_F(PackageFileTest, OnlyTheKeysSignatureOfTheWholeFileIsGood) {
   EXPECT_FALSE(fs::exists(Host("missing.zip.sig")));
 }
 
-struct ToolRun {
-  std::string Output;
-  int Status = -1;
-};
+using ToolRun = test::CommandRun;
 
 ToolRun RunSign(const std::string& arguments) {
-  ToolRun run;
-  FILE* pipe = popen((std::string(VORN_TEST_BUILD_DIR) + "/tools/vorn-sign " + arguments + " 2>&1").c_str(), "r");
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return test::RunCommand(std::string(VORN_TEST_BUILD_DIR) + "/tools/vorn-sign " + arguments + " 2>&1");
 }
 
 // The maker's round: a key pair, a signed release, a check of it; the

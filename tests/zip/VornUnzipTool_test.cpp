@@ -6,14 +6,12 @@
 #include <cstdlib>
 
 #include "tests/zip/ZipTestSupport.h"
+#include "tests/support/RunCommand.h"
 
 namespace vorn {
 namespace {
 
-struct ToolRun {
-  std::string Output;
-  int Status = -1;
-};
+using ToolRun = test::CommandRun;
 
 ToolRun RunTool(const std::string& arguments) {
   // The build folder, from the environment or else from this program's own
@@ -22,15 +20,8 @@ ToolRun RunTool(const std::string& arguments) {
   const std::string folder =
       build ? std::string(build) : std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path().string();
   const std::string tool = folder + "/tools/vorn-unzip";
-  ToolRun run;
-  if (!std::filesystem::exists(tool)) return run;
-  FILE* pipe = popen((tool + " " + arguments + " 2>&1").c_str(), "r");
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  if (!std::filesystem::exists(tool)) return ToolRun();
+  return test::RunCommand(tool + " " + arguments + " 2>&1");
 }
 
 class ToolTest : public ::testing::Test {
@@ -135,13 +126,9 @@ TEST_F(ToolTest, EveryToolAnswersHelp) {
     const std::string program =
         std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path().string() + "/tools/" + tool;
     if (!std::filesystem::exists(program)) continue;
-    FILE* pipe = popen((program + " --help 2>/dev/null").c_str(), "r");
-    std::string output;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int status = pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << tool;
+    const ToolRun help = test::RunCommand(program + " --help 2>/dev/null");
+    const std::string& output = help.Output;
+    EXPECT_EQ(help.Status, 0) << tool;
     EXPECT_EQ(output.rfind(std::string("usage: ") + tool, 0), 0u) << tool << ": " << output;
     EXPECT_NE(output.find("Exit status"), std::string::npos) << tool;
   }

@@ -13,22 +13,14 @@
 #include "tests/zip/ZipTestSupport.h"
 #include "zip/ZipMessageIds.h"
 #include "zip/ZipUnpacker.h"
+#include "tests/support/RunCommand.h"
 
 namespace vorn {
 namespace {
 
 bool HaveTool(const std::string& tool) { return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0; }
 
-std::string Capture(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  pclose(pipe);
-  return out;
-}
+std::string Capture(const std::string& command) { return test::RunCommand(command).Output; }
 
 class InteropTest : public ::testing::Test {
  protected:
