@@ -14,23 +14,11 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// A whole string that reads as a decimal integer, with an optional sign.
-bool ReadsAsInteger(const std::string& text, long& value) {
+// A whole decimal number with an optional sign and at most maxDigits digits
+// (few enough that it cannot overflow).
+bool ParseDecimal(const std::string& text, size_t maxDigits, int64_t& value) {
   size_t i = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
-  if (i >= text.size() || text.size() - i > 9) return false;
-  long v = 0;
-  for (size_t k = i; k < text.size(); ++k) {
-    if (!IsDigit(text[k])) return false;
-    v = v * 10 + (text[k] - '0');
-  }
-  value = text[0] == '-' ? -v : v;
-  return true;
-}
-
-// A whole decimal number with an optional sign, in 64 bits.
-bool ParseInt64(const std::string& text, int64_t& value) {
-  size_t i = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
-  if (i >= text.size() || text.size() - i > 18) return false;
+  if (i >= text.size() || text.size() - i > maxDigits) return false;
   int64_t v = 0;
   for (size_t k = i; k < text.size(); ++k) {
     if (!IsDigit(text[k])) return false;
@@ -39,6 +27,17 @@ bool ParseInt64(const std::string& text, int64_t& value) {
   value = text[0] == '-' ? -v : v;
   return true;
 }
+
+// A whole string that reads as a decimal integer, with an optional sign.
+bool ReadsAsInteger(const std::string& text, long& value) {
+  int64_t v = 0;
+  if (!ParseDecimal(text, 9, v)) return false;
+  value = static_cast<long>(v);
+  return true;
+}
+
+// A whole decimal number with an optional sign, in 64 bits.
+bool ParseInt64(const std::string& text, int64_t& value) { return ParseDecimal(text, 18, value); }
 
 // Up to three digits from pos, a value from 0 to 255.
 bool ReadByte(const std::string& text, size_t& pos, unsigned& value) {
