@@ -1,10 +1,11 @@
-// Runs a shell command and gathers what it prints, for the tests that drive
-// the tools as a technician would.
+// Runs a command and gathers what it prints, for the tests that drive the
+// tools as a technician would. The command is written as for a POSIX shell:
+// words, 'single' and "double" quotes, and at the end "2>&1" or "2>/dev/null".
+// On Debian the shell runs it; on Windows it is split the same way and the
+// program started directly (backslashes outside quotes are kept, as in
+// Windows paths), with a leading "timeout SECONDS" as the time limit.
 #pragma once
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
 namespace vorn::test {
@@ -14,16 +15,9 @@ struct CommandRun {
   int Status = -1;  // the exit status; -1 when the command did not exit normally
 };
 
-inline CommandRun RunCommand(const std::string& command) {
-  CommandRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t count = 0;
-  while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, count);
-  const int status = pclose(pipe);
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+CommandRun RunCommand(const std::string& command);
+
+// The built tool NAME (tools/NAME, with ".exe" on Windows).
+std::string ToolProgram(const std::string& name);
 
 }  // namespace vorn::test

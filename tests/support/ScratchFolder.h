@@ -4,25 +4,36 @@
 // read-only files and folders included.
 #pragma once
 
-#include <stdlib.h>
 #include <time.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+
+#include "tests/support/Environment.h"
 
 namespace vorn::test {
 
 class ScratchFolder {
  public:
   explicit ScratchFolder(const std::string& prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-    root_ = pattern;
+    // A name nobody has: create_directory reports whether this call made it.
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    for (int attempt = 0; root_.empty(); ++attempt) {
+      if (attempt == 100) throw std::runtime_error("cannot make a temporary folder");
+      std::string name = prefix + "-";
+      for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+      std::error_code made;
+      if (std::filesystem::create_directory(temp / name, made)) root_ = temp / name;
+    }
     std::error_code error;
     savedCurrent_ = std::filesystem::current_path(error);
   }
@@ -31,15 +42,24 @@ class ScratchFolder {
     if (!savedCurrent_.empty()) std::filesystem::current_path(savedCurrent_, error);
     for (const auto& [name, value] : saved_) {
       if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
+        SetVariable(name, *value);
       } else {
-        unsetenv(name.c_str());
+        UnsetVariable(name);
       }
     }
+#ifdef _WIN32
+    _tzset();
+#else
     tzset();
+#endif
     namespace fs = std::filesystem;
     for (auto it = fs::recursive_directory_iterator(root_, error); !error && it != fs::end(it); it.increment(error)) {
+#ifdef _WIN32
+      // Clears the read-only attribute, which would keep the file from being removed.
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+#else
       fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow, error);
+#endif
     }
     fs::remove_all(root_, error);
   }
@@ -54,14 +74,13 @@ class ScratchFolder {
     Keep(variable);
     const std::filesystem::path folder = relative.empty() ? root_ : root_ / relative;
     std::filesystem::create_directories(folder);
-    setenv(variable.c_str(), folder.c_str(), 1);
+    SetVariable(variable, PathText(folder));
     return folder;
   }
   // Restores the variable at the end, for a test that changes it.
   void Keep(const std::string& variable) {
     if (saved_.count(variable)) return;
-    const char* value = std::getenv(variable.c_str());
-    saved_[variable] = value ? std::optional<std::string>(value) : std::nullopt;
+    saved_[variable] = GetVariable(variable);
   }
 
   static void Write(const std::filesystem::path& path, const std::string& content) {
