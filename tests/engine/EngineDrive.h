@@ -80,7 +80,7 @@ class EngineDrive : public ::testing::Test {
   // Runs SQL on a table file directly, as another program would.
   static void Sql(const fs::path& file, const std::string& sql) {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(test::PathText(file).c_str(), &db), SQLITE_OK);
     char* error = nullptr;
     int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
     std::string message = error ? error : "";

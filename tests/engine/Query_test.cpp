@@ -192,7 +192,7 @@ TEST_F(QueryTest, EveryKindOfFailureLeavesTheFileAsItWas) {
 TEST_F(QueryTest, ATableHeldByAnotherProgramWaitsThenFailsInUse) {
   MakeTable("T", {{"F1", ftAutoInc, 0}, {"F2", ftFloat, 0}}, {{"", "1"}});
   sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(Archive("T.db").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(test::PathText(Archive("T.db")).c_str(), &other), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO Records VALUES (2, 2)", nullptr, nullptr, nullptr),
             SQLITE_OK);
   // The journal beside the table is the other program's own.

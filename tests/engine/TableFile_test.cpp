@@ -200,7 +200,7 @@ TEST_F(TableFileTest, AChangeCutOffHalfwayIsUndoneWhenTheTableIsNextOpened) {
   // A program in the middle of a large change, its cache spilt into the file:
   // a copy of the file and its journal is what a power cut leaves.
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(File("T.db").c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(test::PathText(File("T.db")).c_str(), &db), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(db, "PRAGMA cache_size=2; BEGIN; UPDATE Records SET Nome = upper(Nome)", nullptr, nullptr,
                          nullptr),
             SQLITE_OK);

@@ -1,7 +1,6 @@
 // The engine's two programs, run as support staff and the demo package run
 // them: dbe-setup and vorn-dbe.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
@@ -22,22 +21,15 @@ class ToolsTest : public EngineDrive {
  protected:
   void SetUp() override {
     EngineDrive::SetUp();
-    // The tools lie in the build folder beside this test program's folder.
-    const char* build = std::getenv("VORN_BUILD_DIR");
-    std::error_code ec;
-    fs::path root = build != nullptr ? fs::path(build)
-                                     : fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path();
-    tools_ = root / "tools";
-    if (!fs::exists(tools_ / "vorn-dbe") || !fs::exists(tools_ / "dbe-setup")) {
-      GTEST_SKIP() << "the tools are not built in " << tools_;
+    if (!fs::exists(test::ToolProgram("vorn-dbe")) || !fs::exists(test::ToolProgram("dbe-setup"))) {
+      GTEST_SKIP() << "the tools are not built in " << VORN_TEST_BUILD_DIR;
     }
   }
 
   Outcome Run(const std::string& tool, const std::string& arguments) {
-    return test::RunCommand("timeout 60 " + (tools_ / tool).string() + " " + arguments + " 2>&1");
+    return test::RunCommand("timeout 60 " + test::ToolProgram(tool) + " " + arguments + " 2>&1");
   }
 
-  fs::path tools_;
 };
 
 TEST_F(ToolsTest, SetupWritesTheDefaultsOnceAndNeverTouchesAConfiguration) {

@@ -1,14 +1,18 @@
 // Downloads from a real FTP server: Debian's pyftpdlib, started on a free
-// loopback port by scripts/ftp-server.py and stopped after each test. Active
-// mode with "EPRT" and with "PORT" (and passive mode, which the system does
-// not use); the files must arrive byte for byte. The
-// vorn-ftpget tool is checked against the same server for its output format.
+// loopback port by scripts/ftp-server.py and stopped after each test (on
+// Windows, under wine, ctest starts one for all of them on the host:
+// tests/ftp/ftp-server-fixture). Active mode with "EPRT" and with "PORT"
+// (and passive mode, which the system does not use); the files must arrive
+// byte for byte. The vorn-ftpget tool is checked against the same server for
+// its output format.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -17,9 +21,12 @@
 #include "ftp/FtpClient.h"
 #include "platform/WinPath.h"
 #include "tests/ftp/FtpTestSupport.h"
+#include "tests/support/Environment.h"
 #include "tests/support/RunCommand.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace vorn::test {
 namespace {
@@ -28,9 +35,22 @@ class FtpRealServer : public TempDriveTest {
  protected:
   void SetUp() override {
     TempDriveTest::SetUp();
-    std::filesystem::create_directories(Host("served/Area_Download"));
     content_ = Pattern(300000);  // not a whole number of blocks
-    WriteFile(Host("served/Area_Download/ZAV.ZIP"), content_);
+#ifdef _WIN32
+    // The host's server serves every test; each puts its files in a folder
+    // of its own below the root, named as its scratch folder.
+    const std::optional<std::string> folder = GetVariable("VORN_TEST_FTP_FOLDER");
+    if (!folder) GTEST_SKIP() << "no FTP server: ctest starts one (tests/ftp/ftp-server-fixture)";
+    site_ = "/" + PathText(root_.filename());
+    served_ = std::filesystem::path(Wide(*folder)) / "served" / root_.filename();
+    std::filesystem::create_directories(served_ / "Area_Download");
+    WriteFile(served_ / "Area_Download/ZAV.ZIP", content_);
+    const std::string ready = ReadFile(std::filesystem::path(Wide(*folder)) / "ready");
+    ASSERT_EQ(std::sscanf(ready.c_str(), "ready %hu", &port_), 1) << "server did not start: " << ready;
+#else
+    served_ = Host("served");
+    std::filesystem::create_directories(served_ / "Area_Download");
+    WriteFile(served_ / "Area_Download/ZAV.ZIP", content_);
 
     int out[2];
     ASSERT_EQ(::pipe(out), 0);
@@ -39,7 +59,7 @@ class FtpRealServer : public TempDriveTest {
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     std::string script = (SourceDir() / "scripts/ftp-server.py").string();
-    std::string root = Host("served").string();
+    std::string root = served_.string();
     std::vector<std::string> args{"/usr/bin/python3", script, "--root", root, "--port", "0", "--no-ascii-size"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -61,14 +81,20 @@ class FtpRealServer : public TempDriveTest {
     }
     ::close(out[0]);
     ASSERT_EQ(std::sscanf(line.c_str(), "ready %hu", &port_), 1) << "server did not start: " << line;
+#endif
   }
 
   void TearDown() override {
+#ifdef _WIN32
+    std::error_code error;
+    if (!served_.empty()) std::filesystem::remove_all(served_, error);
+#else
     if (pid_ > 0) {
       ::kill(pid_, SIGTERM);
       int status = 0;
       ::waitpid(pid_, &status, 0);
     }
+#endif
     TempDriveTest::TearDown();
   }
 
@@ -82,15 +108,19 @@ class FtpRealServer : public TempDriveTest {
     client.Connect();
     EXPECT_EQ(client.UsingExtDataPort(), extended);
     std::string local = ToWinPath(Host("ZAV.ZIP"));
-    client.Size("/Area_Download/ZAV.ZIP");
-    client.Get("/Area_Download/ZAV.ZIP", local, true, true);
+    client.Size(site_ + "/Area_Download/ZAV.ZIP");
+    client.Get(site_ + "/Area_Download/ZAV.ZIP", local, true, true);
     client.Disconnect();
     EXPECT_EQ(ReadFile(Host("ZAV.ZIP")), content_);
     EXPECT_NE(std::find(events.Lines.begin(), events.Lines.end(), "work read 300000"), events.Lines.end());
     EXPECT_EQ(events.Lines.back(), "status 4 Disconnected.");
   }
 
+#ifndef _WIN32
   pid_t pid_ = -1;
+#endif
+  std::filesystem::path served_;
+  std::string site_;  // the remote folder of this test's files ("" is the root)
   uint16_t port_ = 0;
   std::string content_;
 };
@@ -113,11 +143,11 @@ std::string RunTool(const std::string& command, int& status) {
 }
 
 TEST_F(FtpRealServer, ToolPrintsEveryEventAsALine) {
-  std::string tool = (BuildDir() / "tools/vorn-ftpget").string();
+  std::string tool = ToolProgram("vorn-ftpget");
   if (!std::filesystem::exists(tool)) GTEST_SKIP() << "vorn-ftpget is not built";
   std::string base = tool + " 127.0.0.1 " + std::to_string(port_) + " zavupdate tovari ";
   int status = -1;
-  std::string out = RunTool(base + "/Area_Download/ZAV.ZIP " + Host("got.zip").string() + " --read-timeout 3000", status);
+  std::string out = RunTool(base + site_ + "/Area_Download/ZAV.ZIP " + PathText(Host("got.zip")) + " --read-timeout 3000", status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(ReadFile(Host("got.zip")), content_);
   std::string expected =
@@ -129,7 +159,7 @@ TEST_F(FtpRealServer, ToolPrintsEveryEventAsALine) {
   // This server refuses "SIZE" in ASCII mode, which the size query leaves in force.
   EXPECT_EQ(out, expected);
 
-  out = RunTool(base + "/Area_Download/missing.zip " + Host("none.zip").string(), status);
+  out = RunTool(base + site_ + "/Area_Download/missing.zip " + PathText(Host("none.zip")), status);
   EXPECT_EQ(status, 1);
   EXPECT_NE(out.find("status 8 Transfer aborted\n"), std::string::npos) << out;
   EXPECT_NE(out.find("\nerror EFtpReplyRFCError "), std::string::npos) << out;

@@ -47,13 +47,6 @@ inline std::filesystem::path SourceDir() {
   return VORN_TEST_SOURCE_DIR;
 }
 
-// The build tree: VORN_BUILD_DIR, or else the parent of the test program's folder.
-inline std::filesystem::path BuildDir() {
-  if (const char* dir = std::getenv("VORN_BUILD_DIR")) return dir;
-  std::error_code error;
-  return std::filesystem::read_symlink("/proc/self/exe", error).parent_path().parent_path();
-}
-
 inline void SetUpClient(TFtpClient& client, uint16_t port) {
   client.Host = "127.0.0.1";
   client.Port = port;

@@ -1,11 +1,7 @@
 // The size query and retrievals against the scripted server: command
 // sequences, events, the local file afterwards, and the data connection's
 // failures (time-outs, refused replies, a foreign caller on the data port).
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -449,15 +445,10 @@ TEST_F(FtpTransfer, StreamRetrievalRestartsAtThePositionAndCutsTheRest) {
 
 TEST_F(FtpTransfer, DataPortSettings) {
   // A port taken by someone else cannot be listened on.
-  int taken = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(0x7F000001);
-  socklen_t len = sizeof a;
-  ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  ::listen(taken, 1);
-  ::getsockname(taken, reinterpret_cast<sockaddr*>(&a), &len);
-  uint16_t takenPort = ntohs(a.sin_port);
+  Fd taken(OpenStreamSocket());
+  ASSERT_TRUE(BindSocket(taken.Get(), 0x7F000001, 0));
+  ListenSocket(taken.Get(), 1);
+  const uint16_t takenPort = LocalPort(taken.Get());
   Start([](FtpSession& s) {
     s.Login();
     s.Answer("350 Restarting at 1");
@@ -493,7 +484,7 @@ TEST_F(FtpTransfer, DataPortSettings) {
   client_.DataPort = takenPort;
   events_.Take();
   EXPECT_THROW(client_.Get("/f", Local("f"), true, true), EFtpCouldNotBindSocket);
-  ::close(taken);
+  taken.Close();
   EXPECT_EQ(events_.Take(), (Lines{"status 6 Starting FTP transfer", "status 8 Transfer aborted"}));
   Finish();
   EXPECT_EQ(Commands().back(), "RETR /f");

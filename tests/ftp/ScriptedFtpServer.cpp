@@ -1,13 +1,6 @@
-// The scripted FTP server of the client's tests, on raw POSIX sockets so
-// that it shares no code with the client it checks.
+// The scripted FTP server of the client's tests, on the host's own sockets
+// (tests/support/TestSockets) so that it shares no code with the client it checks.
 #include "tests/ftp/ScriptedFtpServer.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -24,32 +17,21 @@ struct ScriptStopped : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-bool PollIn(int fd, int milliseconds) {
-  pollfd p{fd, POLLIN, 0};
-  return ::poll(&p, 1, milliseconds) > 0;
-}
-
-sockaddr_in Address(uint32_t ip, uint16_t port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(ip);
-  a.sin_port = htons(port);
-  return a;
-}
+bool PollIn(NativeSocket fd, int milliseconds) { return WaitReadable(fd, milliseconds); }
 
 }  // namespace
 
 Fd::~Fd() { Close(); }
-Fd::Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+Fd::Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, kNoSocket)) {}
 Fd& Fd::operator=(Fd&& other) noexcept {
   if (this != &other) {
     Close();
-    fd_ = std::exchange(other.fd_, -1);
+    fd_ = std::exchange(other.fd_, kNoSocket);
   }
   return *this;
 }
 void Fd::Close() {
-  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  if (fd_ != kNoSocket) CloseSocket(std::exchange(fd_, kNoSocket));
 }
 
 FtpSession::FtpSession(ScriptedFtpServer& server, Fd control) : server_(server), control_(std::move(control)) {}
@@ -57,7 +39,7 @@ FtpSession::FtpSession(ScriptedFtpServer& server, Fd control) : server_(server),
 void FtpSession::Send(const std::string& raw) {
   size_t done = 0;
   while (done < raw.size()) {
-    ssize_t n = ::send(control_.Get(), raw.data() + done, raw.size() - done, MSG_NOSIGNAL);
+    const long n = SendSome(control_.Get(), raw.data() + done, raw.size() - done);
     if (n <= 0) throw ScriptStopped("send on the control connection failed");
     done += static_cast<size_t>(n);
   }
@@ -88,7 +70,7 @@ std::string FtpSession::Read() {
       throw ScriptStopped("no command came");
     if (!PollIn(control_.Get(), 50)) continue;
     char buffer[4096];
-    ssize_t n = ::recv(control_.Get(), buffer, sizeof buffer, 0);
+    const long n = ReceiveSome(control_.Get(), buffer, sizeof buffer);
     if (n <= 0) throw ScriptStopped("the client closed the control connection");
     input_.append(buffer, static_cast<size_t>(n));
   }
@@ -117,22 +99,18 @@ void FtpSession::Close() { control_.Close(); }
 bool FtpSession::WaitClientClose(int milliseconds) { return WaitPeerClose(control_, milliseconds); }
 
 Fd FtpSession::ConnectBack(const std::string& from) {
-  Fd fd(::socket(AF_INET, SOCK_STREAM, 0));
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  ::inet_pton(AF_INET, from.c_str(), &local.sin_addr);
-  if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
+  Fd fd(OpenStreamSocket());
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (std::sscanf(from.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d) != 4 || !BindSocket(fd.Get(), (a << 24) | (b << 16) | (c << 8) | d, 0))
     throw ScriptStopped("cannot bind the data connection to " + from);
-  sockaddr_in peer = Address(dataIp_, dataPort_);
-  if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0)
-    throw ScriptStopped("cannot connect back to the client");
+  if (!ConnectSocket(fd.Get(), dataIp_, dataPort_)) throw ScriptStopped("cannot connect back to the client");
   return fd;
 }
 
 void FtpSession::SendData(const Fd& data, const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::send(data.Get(), bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    const long n = SendSome(data.Get(), bytes.data() + done, bytes.size() - done);
     if (n <= 0) throw ScriptStopped("send on the data connection failed");
     done += static_cast<size_t>(n);
   }
@@ -143,7 +121,7 @@ bool FtpSession::WaitPeerClose(const Fd& fd, int milliseconds) {
   char buffer[4096];
   while (std::chrono::steady_clock::now() < deadline) {
     if (!PollIn(fd.Get(), 20)) continue;
-    ssize_t n = ::recv(fd.Get(), buffer, sizeof buffer, 0);
+    const long n = ReceiveSome(fd.Get(), buffer, sizeof buffer);
     if (n <= 0) return true;
   }
   return false;
@@ -182,15 +160,11 @@ void FtpSession::Drain() {
 }
 
 ScriptedFtpServer::ScriptedFtpServer(Script script) {
-  listener_ = Fd(::socket(AF_INET, SOCK_STREAM, 0));
-  int one = 1;
-  ::setsockopt(listener_.Get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in a = Address(0x7F000001, 0);
-  if (::bind(listener_.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listener_.Get(), 4) != 0)
+  listener_ = Fd(OpenStreamSocket());
+  ReuseAddress(listener_.Get());
+  if (!BindSocket(listener_.Get(), 0x7F000001, 0) || !ListenSocket(listener_.Get(), 4))
     throw std::runtime_error("scripted server: cannot listen");
-  socklen_t len = sizeof a;
-  ::getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&a), &len);
-  port_ = ntohs(a.sin_port);
+  port_ = LocalPort(listener_.Get());
   thread_ = std::thread([this, script = std::move(script)] { Run(script); });
 }
 
@@ -211,10 +185,9 @@ void ScriptedFtpServer::Run(Script script) {
       return;
     }
   }
-  Fd control(::accept(listener_.Get(), nullptr, nullptr));
+  Fd control(AcceptSocket(listener_.Get()));
   // Replies of several lines go out at once, not held back by Nagle.
-  int one = 1;
-  ::setsockopt(control.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  SendImmediately(control.Get());
   FtpSession session(*this, std::move(control));
   try {
     script(session);

@@ -16,22 +16,24 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/TestSockets.h"
+
 namespace vorn::test {
 
-// A plain descriptor that closes itself.
+// A plain socket that closes itself.
 class Fd {
  public:
   Fd() = default;
-  explicit Fd(int fd) : fd_(fd) {}
+  explicit Fd(NativeSocket fd) : fd_(fd) {}
   ~Fd();
   Fd(Fd&& other) noexcept;
   Fd& operator=(Fd&& other) noexcept;
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
+  NativeSocket Get() const { return fd_; }
+  bool Valid() const { return fd_ != kNoSocket; }
   void Close();
 
  private:
-  int fd_ = -1;
+  NativeSocket fd_ = kNoSocket;
 };
 
 class ScriptedFtpServer;

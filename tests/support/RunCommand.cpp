@@ -9,6 +9,7 @@
 #include "tests/support/Environment.h"
 #else
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #endif
@@ -24,6 +25,15 @@ std::string ToolProgram(const std::string& name) {
 }
 
 #ifndef _WIN32
+
+unsigned CurrentProcessId() { return static_cast<unsigned>(getpid()); }
+
+unsigned EndedProcessId() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  if (child > 0) waitpid(child, nullptr, 0);
+  return static_cast<unsigned>(child);
+}
 
 CommandRun RunCommand(const std::string& command) {
   CommandRun run;
@@ -156,6 +166,21 @@ CommandRun RunCommand(const std::string& command) {
   DWORD status = 0;
   if (GetExitCodeProcess(process.hProcess, &status)) run.Status = static_cast<int>(status);
   return run;
+}
+
+unsigned CurrentProcessId() { return GetCurrentProcessId(); }
+
+unsigned EndedProcessId() {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  wchar_t line[] = L"cmd.exe /c exit 0";
+  if (!CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
+    return 0;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return process.dwProcessId;
 }
 
 #endif

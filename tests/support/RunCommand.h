@@ -20,4 +20,8 @@ CommandRun RunCommand(const std::string& command);
 // The built tool NAME (tools/NAME, with ".exe" on Windows).
 std::string ToolProgram(const std::string& name);
 
+// This process's id, and the id of a process that ran and has ended.
+unsigned CurrentProcessId();
+unsigned EndedProcessId();
+
 }  // namespace vorn::test

@@ -1,6 +1,5 @@
 // The vorn-unzip tool's listing format, which support scripts parse.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,12 +13,7 @@ namespace {
 using ToolRun = test::CommandRun;
 
 ToolRun RunTool(const std::string& arguments) {
-  // The build folder, from the environment or else from this program's own
-  // place (build/tests/zip_tests).
-  const char* build = std::getenv("VORN_BUILD_DIR");
-  const std::string folder =
-      build ? std::string(build) : std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path().string();
-  const std::string tool = folder + "/tools/vorn-unzip";
+  const std::string tool = test::ToolProgram("vorn-unzip");
   if (!std::filesystem::exists(tool)) return ToolRun();
   return test::RunCommand(tool + " " + arguments + " 2>&1");
 }
@@ -123,8 +117,7 @@ TEST_F(ToolTest, BadArgumentsGiveUsage) {
 // Every tool answers --help on standard output with its usage and exit statuses.
 TEST_F(ToolTest, EveryToolAnswersHelp) {
   for (const char* tool : {"vorn-unzip", "vorn-dbe", "vorn-align", "vorn-ftpget", "dbe-setup"}) {
-    const std::string program =
-        std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path().string() + "/tools/" + tool;
+    const std::string program = test::ToolProgram(tool);
     if (!std::filesystem::exists(program)) continue;
     const ToolRun help = test::RunCommand(program + " --help 2>/dev/null");
     const std::string& output = help.Output;

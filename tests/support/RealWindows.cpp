@@ -1,0 +1,19 @@
+#include "tests/support/RealWindows.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace vorn::test {
+
+bool UnderWine() {
+#ifdef _WIN32
+  // Wine's ntdll exports its version; Windows' does not.
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+  return false;
+#endif
+}
+
+}  // namespace vorn::test
