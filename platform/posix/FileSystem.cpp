@@ -370,7 +370,8 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
   return true;
 }
 
-bool SetFileAttributesByDescriptor(int descriptor, uint32_t attributes) {
+bool SetFileAttributesByHandle(FileHandle handle, uint32_t attributes) {
+  const int descriptor = static_cast<int>(handle.Value());
   struct stat info {};
   if (descriptor < 0 || fstat(descriptor, &info) != 0) return Fail(ERROR_INVALID_PARAMETER);
   if (S_ISDIR(info.st_mode)) {
@@ -461,6 +462,25 @@ bool RemoveDir(const std::string& path) {
   return true;
 }
 
+bool IsLink(const std::string& path) {
+  const auto host = HostOf(path);
+  if (!host) return false;
+  struct stat info {};
+  if (lstat(host->c_str(), &info) != 0) return FailErrno(errno, *host);
+  return S_ISLNK(info.st_mode);
+}
+
+bool RemoveLink(const std::string& path) {
+  const auto host = HostOf(path);
+  if (!host) return false;
+  struct stat info {};
+  if (lstat(host->c_str(), &info) != 0) return FailErrno(errno, *host);
+  if (!S_ISLNK(info.st_mode)) return Fail(ERROR_INVALID_PARAMETER);
+  if (unlink(host->c_str()) != 0) return FailErrno(errno, *host);
+  NoteHostNameRemoved(*host);
+  return true;
+}
+
 bool MoveFile(const std::string& from, const std::string& to, bool replace) {
   const auto source = HostOf(from);
   if (!source) return false;
@@ -510,9 +530,9 @@ bool GetFileInfo(const std::string& path, FileInfo& info) {
   return FillFileInfo(*host, -1, info);
 }
 
-bool GetFileInfoByDescriptor(int descriptor, FileInfo& info) {
-  if (descriptor < 0) return Fail(ERROR_INVALID_PARAMETER);
-  return FillFileInfo({}, descriptor, info);
+bool GetFileInfoByHandle(FileHandle handle, FileInfo& info) {
+  if (!handle.IsValid()) return Fail(ERROR_INVALID_PARAMETER);
+  return FillFileInfo({}, static_cast<int>(handle.Value()), info);
 }
 
 namespace {
@@ -543,11 +563,11 @@ bool SetFileLastWriteTime(const std::string& path, FileTime time) {
   return true;
 }
 
-bool SetFileLastWriteTimeByDescriptor(int descriptor, FileTime time) {
-  if (descriptor < 0) return Fail(ERROR_INVALID_PARAMETER);
+bool SetFileLastWriteTimeByHandle(FileHandle handle, FileTime time) {
+  if (!handle.IsValid()) return Fail(ERROR_INVALID_PARAMETER);
   timespec times[2];
   LastWriteTimes(time, times);
-  if (futimens(descriptor, times) != 0) return Fail(WinErrorFromErrno(errno));
+  if (futimens(static_cast<int>(handle.Value()), times) != 0) return Fail(WinErrorFromErrno(errno));
   return true;
 }
 
@@ -564,11 +584,16 @@ std::vector<DirEntry> ListDirectory(const std::string& folder) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     bool isDirectory = entry->d_type == DT_DIR;
-    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+    bool isLink = entry->d_type == DT_LNK;
+    if (entry->d_type == DT_UNKNOWN) {
+      struct stat info {};
+      isLink = lstat((*host / name).c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    }
+    if (isLink || entry->d_type == DT_UNKNOWN) {
       struct stat info {};
       isDirectory = stat((*host / name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     }
-    entries.push_back({name, isDirectory});
+    entries.push_back({name, isDirectory, isLink});
   }
   return entries;
 }

@@ -67,6 +67,8 @@ constexpr ErrorEntry kErrorTexts[] = {
     {WSAHOST_NOT_FOUND, "Host not found."},
 };
 
+int Fd(SocketHandle handle) { return static_cast<int>(handle.Value()); }
+
 [[noreturn]] void RaiseErrno() { throw SocketError(SocketErrorFromErrno(errno)); }
 
 using Clock = std::chrono::steady_clock;
@@ -201,12 +203,12 @@ uint32_t ResolveHost(const std::string& name) {
 
 Socket::~Socket() { Close(); }
 
-Socket::Socket(Socket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, SocketHandle())) {}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
   if (this != &other) {
     Close();
-    fd_ = std::exchange(other.fd_, -1);
+    handle_ = std::exchange(other.handle_, SocketHandle());
   }
   return *this;
 }
@@ -214,52 +216,58 @@ Socket& Socket::operator=(Socket&& other) noexcept {
 Socket Socket::Create() {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
   if (fd < 0) RaiseErrno();
-  return Socket(fd);
+  return Socket(SocketHandle(fd));
+}
+
+std::pair<Socket, Socket> Socket::Pair() {
+  int pair[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) RaiseErrno();
+  return {Socket(SocketHandle(pair[0])), Socket(SocketHandle(pair[1]))};
 }
 
 void Socket::Close() {
-  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  if (handle_.IsValid()) ::close(static_cast<int>(std::exchange(handle_, SocketHandle()).Value()));
 }
 
 void Socket::Bind(uint32_t ip, uint16_t port) {
   sockaddr_in a = ToSockaddr(ip, port);
-  if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) RaiseErrno();
+  if (::bind(Fd(handle_), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) RaiseErrno();
 }
 
 void Socket::Connect(const SocketAddress& peer, TimeoutMs timeout) {
   sockaddr_in a = ToSockaddr(peer.Ip, peer.Port);
-  int flags = ::fcntl(fd_, F_GETFL);
+  int flags = ::fcntl(Fd(handle_), F_GETFL);
   if (flags < 0) RaiseErrno();
-  if (timeout > 0 && ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK) != 0) RaiseErrno();
-  int result = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  if (timeout > 0 && ::fcntl(Fd(handle_), F_SETFL, flags | O_NONBLOCK) != 0) RaiseErrno();
+  int result = ::connect(Fd(handle_), reinterpret_cast<sockaddr*>(&a), sizeof a);
   int err = result == 0 ? 0 : errno;
   if (err == EINTR || err == EINPROGRESS) {
     // The connect goes on in the background (an interrupted blocking one
     // too): wait for its outcome.
-    if (!WaitFor(fd_, POLLOUT, timeout)) {
+    if (!WaitFor(Fd(handle_), POLLOUT, timeout)) {
       err = ETIMEDOUT;
     } else {
       socklen_t len = sizeof err;
-      if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+      if (::getsockopt(Fd(handle_), SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
     }
   }
-  if (timeout > 0) ::fcntl(fd_, F_SETFL, flags);
+  if (timeout > 0) ::fcntl(Fd(handle_), F_SETFL, flags);
   if (err != 0) throw SocketError(SocketErrorFromErrno(err));
 }
 
 void Socket::Listen(int backlog) {
-  if (::listen(fd_, backlog) != 0) RaiseErrno();
+  if (::listen(Fd(handle_), backlog) != 0) RaiseErrno();
 }
 
 Socket Socket::Accept(TimeoutMs timeout, SocketAddress& peer) {
-  if (!WaitFor(fd_, POLLIN, timeout)) return Socket();
+  if (!WaitFor(Fd(handle_), POLLIN, timeout)) return Socket();
   for (;;) {
     sockaddr_in a{};
     socklen_t len = sizeof a;
-    int fd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&a), &len, SOCK_CLOEXEC);
+    int fd = ::accept4(Fd(handle_), reinterpret_cast<sockaddr*>(&a), &len, SOCK_CLOEXEC);
     if (fd >= 0) {
       peer = FromSockaddr(a);
-      return Socket(fd);
+      return Socket(SocketHandle(fd));
     }
     // A connection that was reset while queued: it is gone, report "none".
     if (errno == ECONNABORTED || errno == EAGAIN) return Socket();
@@ -271,7 +279,7 @@ void Socket::SendAll(const void* data, size_t size) {
   auto p = static_cast<const char*>(data);
   while (size > 0) {
     // MSG_NOSIGNAL: a closed peer is an error to report, not a signal.
-    ssize_t n = ::send(fd_, p, size, MSG_NOSIGNAL);
+    ssize_t n = ::send(Fd(handle_), p, size, MSG_NOSIGNAL);
     if (n < 0) {
       if (errno == EINTR) continue;
       RaiseErrno();
@@ -283,7 +291,7 @@ void Socket::SendAll(const void* data, size_t size) {
 
 int64_t Socket::ReceiveNow(void* buffer, size_t size) {
   for (;;) {
-    ssize_t n = ::recv(fd_, buffer, size, MSG_DONTWAIT);
+    ssize_t n = ::recv(Fd(handle_), buffer, size, MSG_DONTWAIT);
     if (n >= 0) return n;
     if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
     if (errno != EINTR) RaiseErrno();
@@ -300,7 +308,7 @@ int64_t Socket::Receive(void* buffer, size_t size, TimeoutMs timeout) {
   for (;;) {
     int left = PollTimeout(limited, deadline);
     if (limited && left == 0) return -1;
-    if (!WaitFor(fd_, POLLIN, limited ? left : 0)) return -1;
+    if (!WaitFor(Fd(handle_), POLLIN, limited ? left : 0)) return -1;
     n = ReceiveNow(buffer, size);
     if (n >= 0) return n;
   }
@@ -308,7 +316,7 @@ int64_t Socket::Receive(void* buffer, size_t size, TimeoutMs timeout) {
 
 bool Socket::WaitReadable(int32_t milliseconds) {
   for (;;) {
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p{Fd(handle_), POLLIN, 0};
     int r = ::poll(&p, 1, milliseconds < 0 ? -1 : milliseconds);
     if (r >= 0) return r > 0;
     if (errno != EINTR) RaiseErrno();
@@ -317,25 +325,25 @@ bool Socket::WaitReadable(int32_t milliseconds) {
 
 void Socket::ShutdownSend() {
   // A socket the peer has already reset cannot be shut down; closing follows anyway.
-  ::shutdown(fd_, SHUT_WR);
+  ::shutdown(Fd(handle_), SHUT_WR);
 }
 
 void Socket::SetNoDelay(bool noDelay) {
   int value = noDelay ? 1 : 0;
-  if (::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) != 0) RaiseErrno();
+  if (::setsockopt(Fd(handle_), IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) != 0) RaiseErrno();
 }
 
 SocketAddress Socket::LocalAddress() const {
   sockaddr_in a{};
   socklen_t len = sizeof a;
-  if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
+  if (::getsockname(Fd(handle_), reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
   return FromSockaddr(a);
 }
 
 SocketAddress Socket::PeerAddress() const {
   sockaddr_in a{};
   socklen_t len = sizeof a;
-  if (::getpeername(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
+  if (::getpeername(Fd(handle_), reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
   return FromSockaddr(a);
 }
 
