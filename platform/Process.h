@@ -19,8 +19,23 @@ std::tm LocalTime(std::time_t time);
 // std::runtime_error "No random bytes: <reason>" when it cannot.
 void SystemRandom(void* buffer, size_t size);
 
-// The program's arguments (argv[0] included) as UTF-8, whatever the host's
-// own encoding of the command line.
-std::vector<std::string> ProgramArguments(int argc, char** argv);
+// A command-line program's arguments as UTF-8 (argv[0] included), in the form
+// main receives them, whatever the host's own encoding of the command line.
+// On Windows it also sets the standard streams to pass bytes unchanged (no
+// CR added before LF) and the console to show UTF-8, so that a program's
+// output is the same bytes on every host.
+class CommandLine {
+ public:
+  CommandLine(int argc, char** argv);
+  CommandLine(const CommandLine&) = delete;
+  CommandLine& operator=(const CommandLine&) = delete;
+
+  int Argc() const { return static_cast<int>(arguments_.size()); }
+  char** Argv() { return pointers_.data(); }
+
+ private:
+  std::vector<std::string> arguments_;
+  std::vector<char*> pointers_;  // into arguments_, ending in null
+};
 
 }  // namespace vorn

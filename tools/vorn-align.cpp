@@ -352,6 +352,9 @@ int MakeBench(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CommandLine commandLine(argc, argv);  // UTF-8 arguments and output on every host
+  argc = commandLine.Argc();
+  argv = commandLine.Argv();
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return Usage(stdout, 0);
   }

@@ -32,6 +32,9 @@ void SystemRandom(void* buffer, size_t size) {
 }
 
 // The host's arguments are bytes; UTF-8 is what the system's locale gives.
-std::vector<std::string> ProgramArguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+CommandLine::CommandLine(int argc, char** argv) : arguments_(argv, argv + argc) {
+  for (auto& argument : arguments_) pointers_.push_back(argument.data());
+  pointers_.push_back(nullptr);
+}
 
 }  // namespace vorn

@@ -1,6 +1,10 @@
 // Threads, local time, random bytes and arguments on Windows.
 #include "platform/Process.h"
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -41,17 +45,20 @@ void SystemRandom(void* buffer, size_t size) {
 
 // The ANSI argv loses every character outside the ANSI code page: the
 // arguments are taken from the wide command line instead.
-std::vector<std::string> ProgramArguments(int argc, char** argv) {
+CommandLine::CommandLine(int argc, char** argv) {
   int count = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!wide || count != argc) {
-    if (wide) LocalFree(wide);
-    return std::vector<std::string>(argv, argv + argc);
+  if (wide && count == argc) {
+    for (int i = 0; i < count; ++i) arguments_.push_back(Narrow(wide[i]));
+  } else {
+    arguments_.assign(argv, argv + argc);
   }
-  std::vector<std::string> arguments;
-  for (int i = 0; i < count; ++i) arguments.push_back(Narrow(wide[i]));
-  LocalFree(wide);
-  return arguments;
+  if (wide) LocalFree(wide);
+  for (auto& argument : arguments_) pointers_.push_back(argument.data());
+  pointers_.push_back(nullptr);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  SetConsoleOutputCP(CP_UTF8);
 }
 
 }  // namespace vorn
