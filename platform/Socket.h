@@ -1,8 +1,9 @@
-// Windows Sockets, TCP over IPv4, over the host's BSD sockets.
+// Windows Sockets, TCP over IPv4: Winsock 2 on Windows, BSD sockets on a
+// POSIX host.
 //
 // The FTP client needs stream sockets that connect, listen and accept (the
 // server connects back for every data connection), send, and receive with a
-// time-out. Calls block; waits use poll so that every one of them can be
+// time-out. Calls block; waits use poll (select) so that every one of them can be
 // bounded. Failures raise SocketError with the Windows Sockets error number
 // the host error corresponds to, and a message of the form
 // "Socket Error # 10061" CR LF "Connection refused.".

@@ -27,7 +27,7 @@ class FileError : public std::runtime_error {
 };
 
 enum class FileOpen {
-  Read,           // existing file, reading (sharing modes are not enforced on this host)
+  Read,           // existing file, reading
   ReadWrite,      // existing file, reading and writing
   CreateAlways,   // new empty file (an existing one is truncated), reading and writing
   CreateNew,      // new file; fails with ERROR_FILE_EXISTS when one exists
