@@ -1,4 +1,5 @@
-// Code-page conversions (MultiByteToWideChar and back), through glibc's iconv.
+// Code-page conversions (MultiByteToWideChar and back): on Windows the
+// system's own, on a POSIX host through glibc's iconv, with the same results.
 // The workstation's ANSI and OEM code pages are 1252 and 850 by default (an
 // Italian Windows); tests may set others.
 #pragma once

@@ -1,16 +1,19 @@
-// The Windows file system services the system calls on, over the host's.
+// The Windows file system services the system calls on.
 //
 // Every path is a Windows path (see WinPath.h). Attributes use the Windows bit
-// values; read-only is the host's write bits, hidden, system and archive are
-// kept in an extended attribute where the host file system has them (and are
-// silently dropped where it has none). Times are Windows FILETIME values:
-// 100-nanosecond intervals since 1601-01-01 UTC.
+// values; on Windows they are the file's own, on a POSIX host read-only is the
+// host's write bits, hidden, system and archive are kept in an extended
+// attribute where the host file system has them (and are silently dropped
+// where it has none). Times are Windows FILETIME values: 100-nanosecond
+// intervals since 1601-01-01 UTC.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/Handle.h"
 
 namespace vorn {
 
@@ -63,8 +66,8 @@ struct FileInfo {
 uint32_t GetFileAttributes(const std::string& path);
 // Sets read-only, hidden, system and archive; false when the path is missing.
 bool SetFileAttributes(const std::string& path, uint32_t attributes);
-// The same for a file open for writing (WinFile::Descriptor()).
-bool SetFileAttributesByDescriptor(int descriptor, uint32_t attributes);
+// The same for a file open for writing (WinFile::Handle()).
+bool SetFileAttributesByHandle(FileHandle handle, uint32_t attributes);
 
 // The folder test: true when the path exists and is a folder; false for an
 // empty path and for a file.
@@ -80,6 +83,11 @@ bool ForceDirectories(const std::string& path);
 bool DeleteFile(const std::string& path);
 // Removes an empty folder.
 bool RemoveDir(const std::string& path);
+// True when the path itself is a link (a symbolic link, a junction or another
+// reparse point), whatever it leads to.
+bool IsLink(const std::string& path);
+// Removes a link itself, never what it leads to; false when the path is not one.
+bool RemoveLink(const std::string& path);
 // Renames or moves a file or folder; with replace, an existing target file
 // is replaced atomically (the Windows MoveFileEx with replace-existing).
 bool MoveFile(const std::string& from, const std::string& to, bool replace);
@@ -92,18 +100,19 @@ bool CopyFile(const std::string& from, const std::string& to, bool replace,
 
 // Information of a file or folder; false when it does not exist.
 bool GetFileInfo(const std::string& path, FileInfo& info);
-// The same for an open host descriptor (WinFile::Descriptor()); false when it is not open.
-bool GetFileInfoByDescriptor(int descriptor, FileInfo& info);
+// The same for an open file (WinFile::Handle()); false when it is not open.
+bool GetFileInfoByHandle(FileHandle handle, FileInfo& info);
 // Sets the last-write time (the others stay); false on failure.
 bool SetFileLastWriteTime(const std::string& path, FileTime time);
-// The same for an open file (WinFile::Descriptor()).
-bool SetFileLastWriteTimeByDescriptor(int descriptor, FileTime time);
+// The same for an open file (WinFile::Handle()).
+bool SetFileLastWriteTimeByHandle(FileHandle handle, FileTime time);
 
 // The names in a folder (files and folders, without "." and ".."), in the
 // host's order. Empty when the folder is missing.
 struct DirEntry {
   std::string Name;
-  bool IsDirectory = false;
+  bool IsDirectory = false;  // a link to a folder counts as a folder
+  bool IsLink = false;       // a symbolic link or another reparse point
 };
 std::vector<DirEntry> ListDirectory(const std::string& folder);
 
@@ -118,7 +127,7 @@ bool DosDateTimeToFileTime(uint16_t dosDate, uint16_t dosTime, FileTime& result)
 // The last error of this thread (a Windows code above).
 int GetLastError();
 void SetLastError(int code);
-// The Windows code for a host errno value.
+// The Windows code for an errno value of the C library.
 int WinErrorFromErrno(int error);
 // The system's text for a Windows code, as Windows words it ("Access is denied.").
 std::string SysErrorMessage(int code);

@@ -47,10 +47,12 @@ constexpr std::chrono::milliseconds ShellProgressDelay{1000};
 using ShellClock = std::function<std::chrono::steady_clock::time_point()>;
 void SetShellClock(ShellClock clock);
 
-// The user's temporary folder (TMPDIR or /tmp) as a Windows path ending in "\".
+// The user's temporary folder (GetTempPathW; on a POSIX host TMPDIR or /tmp)
+// as a Windows path ending in "\".
 std::string GetTempFolder();
-// The desktop folder of the user (the XDG user-dirs setting, else $HOME/Desktop),
-// without a trailing backslash. Created when missing, as Windows always has one.
+// The desktop folder of the user (the shell's known folder; on a POSIX host
+// the XDG user-dirs setting, else $HOME/Desktop), without a trailing
+// backslash. Created when missing, as Windows always has one.
 std::string GetDesktopFolder();
 // The folder of the running program, ending in "\".
 std::string GetProgramFolder();
@@ -58,12 +60,13 @@ std::string GetProgramFolder();
 // Starts a file detached and returns at once, as ShellExecuteW with "open":
 // a value above 32 on success, else a Windows error code (2 file not found,
 // 3 working folder not found, 5 access denied, 11 not a program of this
-// host, 31 no program for a document). A program (a ".exe", ".com", ".bat",
-// ".cmd" or ".sh" name, a "#!" script, a host executable) without execute
-// permission is made executable first (zip tools do not always keep the
-// mode); parameters are split as a Windows program would split them; an
-// empty directory keeps the current folder. Other files open through
-// xdg-open.
+// host, 31 no program for a document); an empty directory keeps the current
+// folder. On Windows a ".exe" or ".com" starts with CreateProcessW, anything
+// else goes to ShellExecuteW. On a POSIX host a program (a ".exe", ".com",
+// ".bat", ".cmd" or ".sh" name, a "#!" script, a host executable) without
+// execute permission is made executable first (zip tools do not always keep
+// the mode); parameters are split as a Windows program would split them;
+// other files open through xdg-open.
 int ShellExecute(const std::string& file, const std::string& parameters = "",
                  const std::string& directory = "");
 

@@ -1,8 +1,9 @@
-// Windows Sockets, TCP over IPv4, over the host's BSD sockets.
+// Windows Sockets, TCP over IPv4: Winsock 2 on Windows, BSD sockets on a
+// POSIX host.
 //
 // The FTP client needs stream sockets that connect, listen and accept (the
 // server connects back for every data connection), send, and receive with a
-// time-out. Calls block; waits use poll so that every one of them can be
+// time-out. Calls block; waits use poll (select) so that every one of them can be
 // bounded. Failures raise SocketError with the Windows Sockets error number
 // the host error corresponds to, and a message of the form
 // "Socket Error # 10061" CR LF "Connection refused.".
@@ -12,6 +13,9 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
+
+#include "platform/Handle.h"
 
 namespace vorn {
 
@@ -60,8 +64,8 @@ constexpr int WSAHOST_NOT_FOUND = 11001;
 std::string SocketErrorText(int code);
 // "Socket Error # <code>" CR LF <text>.
 std::string SocketErrorMessage(int code);
-// The Windows Sockets number for a host errno value. Values without a
-// counterpart are returned unchanged (and so have no text).
+// The Windows Sockets number for an errno value of a POSIX host's sockets.
+// Values without a counterpart are returned unchanged (and so have no text).
 int SocketErrorFromErrno(int err);
 
 class SocketError : public std::runtime_error {
@@ -107,12 +111,13 @@ class Socket {
 
   // A new IPv4 stream socket.
   static Socket Create();
-  // Takes over an open, connected stream socket descriptor (one end of a
-  // socket pair, for example), which it then closes.
-  static Socket Adopt(int fd) { return Socket(fd); }
+  // Takes over an open, connected stream socket of the host, which it then closes.
+  static Socket Adopt(SocketHandle handle) { return Socket(handle); }
+  // Two stream sockets connected to each other (a test feeds one end).
+  static std::pair<Socket, Socket> Pair();
 
-  bool IsOpen() const { return fd_ >= 0; }
-  int Descriptor() const { return fd_; }
+  bool IsOpen() const { return handle_.IsValid(); }
+  SocketHandle Handle() const { return handle_; }
   void Close();
 
   // Binds to an address (0: any) and a port (0: one chosen by the system).
@@ -144,8 +149,8 @@ class Socket {
   SocketAddress PeerAddress() const;
 
  private:
-  explicit Socket(int fd) : fd_(fd) {}
-  int fd_ = -1;
+  explicit Socket(SocketHandle handle) : handle_(handle) {}
+  SocketHandle handle_;
 };
 
 }  // namespace vorn

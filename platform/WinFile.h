@@ -3,7 +3,9 @@
 // RAII: the handle is closed by the destructor. Failures raise FileError with
 // a Windows error code (FileSystem.h), except Read, which returns the count.
 // As on Windows, a read-only file cannot be opened for writing (not even by
-// the superuser); descriptors are not inherited by started programs.
+// the superuser); handles are not inherited by started programs. On Windows
+// a file is opened sharing reading, writing and deleting with others, so that
+// a rename over it or a second reader is not refused because of this handle.
 #pragma once
 
 #include <cstddef>
@@ -25,10 +27,11 @@ class FileError : public std::runtime_error {
 };
 
 enum class FileOpen {
-  Read,           // existing file, reading (sharing modes are not enforced on this host)
+  Read,           // existing file, reading
   ReadWrite,      // existing file, reading and writing
   CreateAlways,   // new empty file (an existing one is truncated), reading and writing
   CreateNew,      // new file; fails with ERROR_FILE_EXISTS when one exists
+  CreatePrivate,  // as CreateNew, readable and writable by its owner alone
 };
 
 enum class SeekOrigin { Begin, Current, End };
@@ -45,9 +48,9 @@ class WinFile {
 
   // Opens without raising: false, with GetLastError set, on failure.
   bool TryOpen(const std::string& path, FileOpen mode);
-  bool IsOpen() const { return fd_ >= 0; }
-  // Takes over a host descriptor the platform layer opened (path for messages).
-  void Adopt(int descriptor, const std::string& path);
+  bool IsOpen() const { return handle_.IsValid(); }
+  // Takes over a host file the platform layer opened (path for messages).
+  void Adopt(FileHandle handle, const std::string& path);
   void Close();
 
   // Reads up to count bytes; returns how many were read (0 at the end);
@@ -63,11 +66,11 @@ class WinFile {
   void Flush();
 
   const std::string& Path() const { return path_; }
-  // The host descriptor, for the sockets layer's file transfers.
-  int Descriptor() const { return fd_; }
+  // The open host file, for the services that work on one (FileSystem.h).
+  FileHandle Handle() const { return handle_; }
 
  private:
-  int fd_ = -1;
+  FileHandle handle_;
   std::string path_;
 };
 

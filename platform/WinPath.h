@@ -1,12 +1,14 @@
-// Windows paths on a Unix host.
+// Windows paths, and the host paths they name.
 //
 // Everything above the platform layer speaks Windows paths ("C:\VornZAV\",
 // backslashes, drive letters). This file is the one place where they become
-// host paths and back:
+// host paths and back. On a POSIX host:
 //   - C: is the host folder named by VORN_DRIVE_C (default $HOME/.vorn/drive_c,
 //     created when first needed);
 //   - Z: is the host root, so /tmp/x is "Z:\tmp\x";
 //   - any other drive does not exist: mapping fails as for a missing path.
+// On Windows every drive and network path is the machine's own, except that
+// VORN_DRIVE_C, when set, names a folder (a Windows path) that stands for C:.
 // Names are found without regard to letter case, as Windows does: an existing
 // "zav.zip" answers for "ZAV.ZIP"; a name that does not exist yet keeps the
 // case it is given. Doubled separators count as one; "/" is taken as "\".
@@ -35,7 +37,8 @@ std::string FullWinPath(const std::string& path);
 
 // Maps a Windows path to the host path it names. Every existing component is
 // matched without regard to letter case; missing ones keep the given case.
-// Returns nullopt for paths on drives that do not exist and for network paths.
+// Returns nullopt for paths on drives that do not exist (on a POSIX host
+// every drive but C: and Z:, and network paths).
 std::optional<std::filesystem::path> ToHostPath(const std::string& winPath);
 
 // While an object of this class lives, ToHostPath on the same thread keeps
@@ -65,11 +68,13 @@ void NoteHostNameCreated(const std::filesystem::path& host);
 void NoteHostNameRemoved(const std::filesystem::path& host);
 void NoteHostFolderChanged();
 
-// Maps a host path back: inside the C: folder it reads "C:\...", elsewhere "Z:\...".
+// Maps a host path back: inside the C: folder it reads "C:\...", elsewhere
+// "Z:\..." on a POSIX host and the path itself on Windows.
 std::string ToWinPath(const std::filesystem::path& hostPath);
 
-// Accepts either form, for tools that take a folder from the command line:
-// a path starting with "/" is a host path, anything else a Windows path.
+// A path a user gives a tool on the command line. On a POSIX host either
+// form: a path starting with "/" is a host path, anything else a Windows
+// path. On Windows every path given is the machine's own.
 std::string WinPathFromUser(const std::string& text);
 
 // The process's current directory as a Windows path, without trailing backslash

@@ -14,6 +14,7 @@
 #include "engine/ConfigFile.h"
 #include "engine/DBEngine.h"
 #include "engine/DatabaseError.h"
+#include "platform/Process.h"
 #include "platform/WinPath.h"
 
 namespace {
@@ -32,6 +33,9 @@ int Usage(std::FILE* out, int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vorn::CommandLine commandLine(argc, argv);  // UTF-8 arguments and output on every host
+  argc = commandLine.Argc();
+  argv = commandLine.Argv();
   using namespace vorn;
   std::string configFile = TDBEngine::DefaultConfigFile;
   for (int i = 1; i < argc; ++i) {

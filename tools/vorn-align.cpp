@@ -21,7 +21,6 @@
 //
 // Folders are Windows paths ("C:\...") or host paths ("/tmp/...").
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -44,6 +43,7 @@
 #include "engine/Session.h"
 #include "engine/Table.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "platform/Shell.h"
 #include "platform/WinFile.h"
 #include "platform/WinPath.h"
@@ -76,8 +76,7 @@ class ConsoleUserInterface : public IUserInterface {
  public:
   void AddLogLine(const std::string& text) override {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTime(now);
     char stamp[16];
     std::strftime(stamp, sizeof stamp, "%H.%M.%S", &local);
     // The log pane breaks a line at its carriage returns.
@@ -137,7 +136,7 @@ double Seconds(Clock::time_point from) {
 class PrivateEngine {
  public:
   explicit PrivateEngine(const std::string& archive) {
-    configFile_ = GetTempFolder() + "vorn-align-" + std::to_string(getpid()) + ".cfg";
+    configFile_ = GetTempFolder() + "vorn-align-" + std::to_string(GetCurrentProcessId()) + ".cfg";
     TConfigFile config = TConfigFile::Defaults();
     config.SetAlias({"ZAV", ExcludeTrailingBackslash(archive), "NATIVE"});
     config.Save(configFile_);
@@ -277,7 +276,7 @@ void FillRows(const std::string& tableFile, const TFieldDefs& fields, int rows) 
   const auto host = ToHostPath(tableFile);
   if (!host) throw std::runtime_error("no such folder: " + tableFile);
   sqlite3* db = nullptr;
-  if (sqlite3_open(host->c_str(), &db) != SQLITE_OK) throw std::runtime_error("cannot open " + tableFile);
+  if (sqlite3_open(host->string().c_str(), &db) != SQLITE_OK) throw std::runtime_error("cannot open " + tableFile);
   std::string insert = "INSERT INTO Records VALUES (";
   for (size_t i = 0; i < fields.size(); ++i) insert += i ? ",?" : "?";
   insert += ")";
@@ -353,6 +352,9 @@ int MakeBench(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CommandLine commandLine(argc, argv);  // UTF-8 arguments and output on every host
+  argc = commandLine.Argc();
+  argv = commandLine.Argv();
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return Usage(stdout, 0);
   }

@@ -34,6 +34,7 @@
 #include "engine/Session.h"
 #include "engine/Table.h"
 #include "engine/Text.h"
+#include "platform/Process.h"
 #include "platform/WinPath.h"
 
 namespace vorn {
@@ -256,6 +257,9 @@ int Run(const std::string& command, const std::vector<std::string>& args, TSessi
 }  // namespace vorn
 
 int main(int argc, char** argv) {
+  vorn::CommandLine commandLine(argc, argv);  // UTF-8 arguments and output on every host
+  argc = commandLine.Argc();
+  argv = commandLine.Argv();
   using namespace vorn;
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string configFile = TDBEngine::DefaultConfigFile;

@@ -19,6 +19,7 @@
 #include "ftp/FtpClient.h"
 #include "ftp/FtpErrors.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "platform/Socket.h"
 #include "platform/WinFile.h"
 #include "platform/WinPath.h"
@@ -74,6 +75,9 @@ std::string ErrorLine(const std::exception& e) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CommandLine commandLine(argc, argv);  // UTF-8 arguments and output on every host
+  argc = commandLine.Argc();
+  argv = commandLine.Argv();
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") return Usage(stdout, 0);
   }

@@ -11,15 +11,12 @@
 // verify checks PACKAGE against SIGNATURE (default PACKAGE.sig) and prints
 // "good" (exit 0) or "bad" (exit 1). Errors go to standard error, exit 2.
 // Files are host paths or Windows paths.
-#include <sys/random.h>
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "platform/WinFile.h"
 #include "platform/WinPath.h"
 #include "signature/PackageSignature.h"
@@ -38,22 +35,19 @@ int Usage() {
 
 SecretKey RandomSecret() {
   SecretKey secret;
-  size_t filled = 0;
-  while (filled < secret.size()) {
-    const ssize_t count = getrandom(secret.data() + filled, secret.size() - filled, 0);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      throw ESignatureError(std::string("No random bytes: ") + std::strerror(errno));
-    }
-    filled += static_cast<size_t>(count);
+  try {
+    SystemRandom(secret.data(), secret.size());
+  } catch (const std::runtime_error& error) {
+    throw ESignatureError(error.what());
   }
   return secret;
 }
 
-// A new file only: an existing key is never overwritten.
-void WriteNewFile(const std::string& path, const std::string& text) {
+// A new file only: an existing key is never overwritten. A private one is
+// readable by its owner alone.
+void WriteNewFile(const std::string& path, const std::string& text, FileOpen mode = FileOpen::CreateNew) {
   WinFile file;
-  if (!file.TryOpen(path, FileOpen::CreateNew)) {
+  if (!file.TryOpen(path, mode)) {
     throw ESignatureError("Cannot create " + path + ": " + SysErrorMessage(GetLastError()));
   }
   try {
@@ -70,14 +64,7 @@ int Keygen(const std::string& secretPath, const std::string& publicPath) {
   if (FileExists(secretPath)) throw ESignatureError(secretPath + " exists already; it is not replaced");
   if (FileExists(publicPath)) throw ESignatureError(publicPath + " exists already; it is not replaced");
   const SecretKey secret = RandomSecret();
-  const mode_t previous = umask(077);  // the secret key is the owner's alone
-  try {
-    WriteNewFile(secretPath, ToHex(secret) + "\n");
-  } catch (...) {
-    umask(previous);
-    throw;
-  }
-  umask(previous);
+  WriteNewFile(secretPath, ToHex(secret) + "\n", FileOpen::CreatePrivate);
   try {
     WriteNewFile(publicPath, ToHex(PublicKeyOf(secret)) + "\n");
   } catch (...) {
@@ -120,6 +107,9 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CommandLine commandLine(argc, argv);  // UTF-8 arguments and output on every host
+  argc = commandLine.Argc();
+  argv = commandLine.Argv();
   try {
     return Run(argc, argv);
   } catch (const std::exception& error) {

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Process.h"
 #include "platform/WinPath.h"
 #include "zip/Extract.h"
 #include "zip/ZipUnpacker.h"
@@ -113,6 +114,9 @@ int List(const std::string& archive) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CommandLine commandLine(argc, argv);  // UTF-8 arguments and output on every host
+  argc = commandLine.Argc();
+  argv = commandLine.Argv();
   // Output goes to files and pipes in big blocks: a listing may have
   // hundreds of thousands of lines.
   static char outputBuffer[1 << 16];

@@ -1,8 +1,6 @@
 // The extraction: one TZUUnzipper per Extract call.
 #include "zip/Extract.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -478,16 +476,16 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
   bool timeFailed = false;
   bool attributesFailed = false;
   if (result == 0) {
-    const int descriptor = temp.File().Descriptor();
+    const FileHandle handle = temp.File().Handle();
     if (entry.ModifDateTime != 0) {
       FileTime time = 0;
-      timeFailed = !EntryTime(entry, time) || !SetFileLastWriteTimeByDescriptor(descriptor, time);
+      timeFailed = !EntryTime(entry, time) || !SetFileLastWriteTimeByHandle(handle, time);
     }
     // The file is new, with no attribute set: attributes without read-only,
     // hidden, system or archive leave it as it is.
     const uint32_t attributes = entry.ExtFileAttrib & 0x7F;
     const uint32_t kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-    attributesFailed = (attributes & kept) != 0 && !SetFileAttributesByDescriptor(descriptor, attributes);
+    attributesFailed = (attributes & kept) != 0 && !SetFileAttributesByHandle(handle, attributes);
   }
   temp.File().Close();
 

@@ -1,8 +1,7 @@
 // Reporting of the zip component: error record, messages, dialogs, keep-alive.
 #include "zip/ZipCore.h"
 
-#include <unistd.h>
-
+#include "platform/Process.h"
 #include "zip/ZipMessageIds.h"
 
 namespace vorn {
@@ -116,7 +115,7 @@ bool TZUCore::KeepAlive() {
 }
 
 void TZUCore::NoteThread() {
-  if (gettid() != getpid()) notMainThread_ = true;
+  if (!OnMainThread()) notMainThread_ = true;
 }
 
 }  // namespace vorn

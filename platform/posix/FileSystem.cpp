@@ -278,59 +278,6 @@ bool FillFileInfo(const fs::path& host, int fd, FileInfo& info) {
 int GetLastError() { return lastError; }
 void SetLastError(int code) { lastError = code; }
 
-int WinErrorFromErrno(int error) {
-  switch (error) {
-    case 0: return 0;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case ENOEXEC: return ERROR_BAD_FORMAT;
-    case EXDEV: return ERROR_NOT_SAME_DEVICE;
-    case EBUSY:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case EILSEQ: return ERROR_INVALID_NAME;
-    default: return ERROR_GEN_FAILURE;
-  }
-}
-
-std::string SysErrorMessage(int code) {
-  switch (code) {
-    case 0: return "The operation completed successfully.";
-    case ERROR_FILE_NOT_FOUND: return "The system cannot find the file specified.";
-    case ERROR_PATH_NOT_FOUND: return "The system cannot find the path specified.";
-    case ERROR_ACCESS_DENIED: return "Access is denied.";
-    case ERROR_NOT_ENOUGH_MEMORY: return "Not enough memory resources are available to process this command.";
-    case ERROR_BAD_FORMAT: return "An attempt was made to load a program with an incorrect format.";
-    case ERROR_NOT_SAME_DEVICE: return "The system cannot move the file to a different disk drive.";
-    case ERROR_WRITE_FAULT: return "The system cannot write to the specified device.";
-    case ERROR_READ_FAULT: return "The system cannot read from the specified device.";
-    case ERROR_GEN_FAILURE: return "A device attached to the system is not functioning.";
-    case ERROR_SHARING_VIOLATION:
-      return "The process cannot access the file because it is being used by another process.";
-    case ERROR_FILE_EXISTS: return "The file exists.";
-    case ERROR_INVALID_PARAMETER: return "The parameter is incorrect.";
-    case ERROR_DISK_FULL: return "There is not enough space on the disk.";
-    case ERROR_INVALID_NAME: return "The filename, directory name, or volume label syntax is incorrect.";
-    case ERROR_NEGATIVE_SEEK:
-      return "An attempt was made to move the file pointer before the beginning of the file.";
-    case ERROR_DIR_NOT_EMPTY: return "The directory is not empty.";
-    case ERROR_ALREADY_EXISTS: return "Cannot create a file when that file already exists.";
-    case ERROR_FILENAME_EXCED_RANGE: return "The filename or extension is too long.";
-    case ERROR_DIRECTORY: return "The directory name is invalid.";
-    default: return "System Error.  Code: " + std::to_string(code) + ".";
-  }
-}
-
 uint32_t GetFileAttributes(const std::string& path) {
   const auto host = HostOf(path);
   if (!host) return INVALID_FILE_ATTRIBUTES;
@@ -370,7 +317,8 @@ bool SetFileAttributes(const std::string& path, uint32_t attributes) {
   return true;
 }
 
-bool SetFileAttributesByDescriptor(int descriptor, uint32_t attributes) {
+bool SetFileAttributesByHandle(FileHandle handle, uint32_t attributes) {
+  const int descriptor = static_cast<int>(handle.Value());
   struct stat info {};
   if (descriptor < 0 || fstat(descriptor, &info) != 0) return Fail(ERROR_INVALID_PARAMETER);
   if (S_ISDIR(info.st_mode)) {
@@ -461,6 +409,25 @@ bool RemoveDir(const std::string& path) {
   return true;
 }
 
+bool IsLink(const std::string& path) {
+  const auto host = HostOf(path);
+  if (!host) return false;
+  struct stat info {};
+  if (lstat(host->c_str(), &info) != 0) return FailErrno(errno, *host);
+  return S_ISLNK(info.st_mode);
+}
+
+bool RemoveLink(const std::string& path) {
+  const auto host = HostOf(path);
+  if (!host) return false;
+  struct stat info {};
+  if (lstat(host->c_str(), &info) != 0) return FailErrno(errno, *host);
+  if (!S_ISLNK(info.st_mode)) return Fail(ERROR_INVALID_PARAMETER);
+  if (unlink(host->c_str()) != 0) return FailErrno(errno, *host);
+  NoteHostNameRemoved(*host);
+  return true;
+}
+
 bool MoveFile(const std::string& from, const std::string& to, bool replace) {
   const auto source = HostOf(from);
   if (!source) return false;
@@ -510,9 +477,9 @@ bool GetFileInfo(const std::string& path, FileInfo& info) {
   return FillFileInfo(*host, -1, info);
 }
 
-bool GetFileInfoByDescriptor(int descriptor, FileInfo& info) {
-  if (descriptor < 0) return Fail(ERROR_INVALID_PARAMETER);
-  return FillFileInfo({}, descriptor, info);
+bool GetFileInfoByHandle(FileHandle handle, FileInfo& info) {
+  if (!handle.IsValid()) return Fail(ERROR_INVALID_PARAMETER);
+  return FillFileInfo({}, static_cast<int>(handle.Value()), info);
 }
 
 namespace {
@@ -543,11 +510,11 @@ bool SetFileLastWriteTime(const std::string& path, FileTime time) {
   return true;
 }
 
-bool SetFileLastWriteTimeByDescriptor(int descriptor, FileTime time) {
-  if (descriptor < 0) return Fail(ERROR_INVALID_PARAMETER);
+bool SetFileLastWriteTimeByHandle(FileHandle handle, FileTime time) {
+  if (!handle.IsValid()) return Fail(ERROR_INVALID_PARAMETER);
   timespec times[2];
   LastWriteTimes(time, times);
-  if (futimens(descriptor, times) != 0) return Fail(WinErrorFromErrno(errno));
+  if (futimens(static_cast<int>(handle.Value()), times) != 0) return Fail(WinErrorFromErrno(errno));
   return true;
 }
 
@@ -564,11 +531,16 @@ std::vector<DirEntry> ListDirectory(const std::string& folder) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     bool isDirectory = entry->d_type == DT_DIR;
-    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+    bool isLink = entry->d_type == DT_LNK;
+    if (entry->d_type == DT_UNKNOWN) {
+      struct stat info {};
+      isLink = lstat((*host / name).c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    }
+    if (isLink || entry->d_type == DT_UNKNOWN) {
       struct stat info {};
       isDirectory = stat((*host / name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     }
-    entries.push_back({name, isDirectory});
+    entries.push_back({name, isDirectory, isLink});
   }
   return entries;
 }
@@ -577,44 +549,6 @@ FileTime FileTimeNow() {
   timespec now {};
   clock_gettime(CLOCK_REALTIME, &now);
   return FileTimeFromUnix(now.tv_sec, now.tv_nsec);
-}
-
-FileTime FileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
-  return seconds * kTicksPerSecond + nanoseconds / 100 + kUnixEpochAsFileTime;
-}
-
-int64_t UnixFromFileTime(FileTime time) {
-  const int64_t ticks = time - kUnixEpochAsFileTime;
-  int64_t seconds = ticks / kTicksPerSecond;
-  if (ticks % kTicksPerSecond < 0) --seconds;  // round towards the past
-  return seconds;
-}
-
-bool DosDateTimeToFileTime(uint16_t dosDate, uint16_t dosTime, FileTime& result) {
-  const int day = dosDate & 0x1F;
-  const int month = (dosDate >> 5) & 0x0F;
-  const int year = 1980 + (dosDate >> 9);
-  const int seconds = (dosTime & 0x1F) * 2;
-  const int minutes = (dosTime >> 5) & 0x3F;
-  const int hours = dosTime >> 11;
-  if (month < 1 || month > 12 || day < 1 || hours > 23 || minutes > 59 || seconds > 59) {
-    return Fail(ERROR_INVALID_PARAMETER);
-  }
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return Fail(ERROR_INVALID_PARAMETER);
-  std::tm local {};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hours;
-  local.tm_min = minutes;
-  local.tm_sec = seconds;
-  local.tm_isdst = -1;  // let the time zone rules decide summer time
-  const time_t utc = mktime(&local);  // -1 is never a valid answer after 1980
-  if (utc == static_cast<time_t>(-1)) return Fail(ERROR_INVALID_PARAMETER);
-  result = FileTimeFromUnix(utc);
-  return true;
 }
 
 }  // namespace vorn

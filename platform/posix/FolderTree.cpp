@@ -239,7 +239,7 @@ bool FolderTree::CreateNew(const std::string& relative, WinFile& file) {
   const int fd = openat(folder->Fd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : WinErrorFromErrno(errno));
   state_->Noted(*folder, name, TKind::File);
-  file.Adopt(fd, state_->Base + "\\" + relative);
+  file.Adopt(FileHandle(fd), state_->Base + "\\" + relative);
   SetLastError(0);
   return true;
 }

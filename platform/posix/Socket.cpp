@@ -1,5 +1,5 @@
-// Windows Sockets over BSD sockets: error numbers and texts, name
-// resolution, and the blocking stream socket with poll-bounded waits.
+// Windows Sockets over BSD sockets: name resolution and the blocking stream
+// socket with poll-bounded waits.
 #include "platform/Socket.h"
 
 #include <arpa/inet.h>
@@ -20,52 +20,7 @@ namespace vorn {
 
 namespace {
 
-struct ErrorEntry {
-  int Code;
-  const char* Text;
-};
-
-constexpr ErrorEntry kErrorTexts[] = {
-    {WSAEINTR, "Interrupted system call."},
-    {WSAEBADF, "Bad file number."},
-    {WSAEACCES, "Access denied."},
-    {WSAEFAULT, "Buffer fault."},
-    {WSAEINVAL, "Invalid argument."},
-    {WSAEMFILE, "Too many open files."},
-    {WSAEWOULDBLOCK, "Operation would block."},
-    {WSAEINPROGRESS, "Operation now in progress."},
-    {WSAEALREADY, "Operation already in progress."},
-    {WSAENOTSOCK, "Socket operation on non-socket."},
-    {WSAEDESTADDRREQ, "Destination address required."},
-    {WSAEMSGSIZE, "Message too long."},
-    {WSAEPROTOTYPE, "Protocol wrong type for socket."},
-    {WSAENOPROTOOPT, "Bad protocol option."},
-    {WSAEPROTONOSUPPORT, "Protocol not supported."},
-    {WSAESOCKTNOSUPPORT, "Socket type not supported."},
-    {WSAEOPNOTSUPP, "Operation not supported on socket."},
-    {WSAEPFNOSUPPORT, "Protocol family not supported."},
-    {WSAEAFNOSUPPORT, "Address family not supported by protocol family."},
-    {WSAEADDRINUSE, "Address already in use."},
-    {WSAEADDRNOTAVAIL, "Cannot assign requested address."},
-    {WSAENETDOWN, "Network is down."},
-    {WSAENETUNREACH, "Network is unreachable."},
-    {WSAENETRESET, "Net dropped connection or reset."},
-    {WSAECONNABORTED, "Software caused connection abort."},
-    {WSAECONNRESET, "Connection reset by peer."},
-    {WSAENOBUFS, "No buffer space available."},
-    {WSAEISCONN, "Socket is already connected."},
-    {WSAENOTCONN, "Socket is not connected."},
-    {WSAESHUTDOWN, "Cannot send or receive after socket is closed."},
-    {WSAETOOMANYREFS, "Too many references, cannot splice."},
-    {WSAETIMEDOUT, "Connection timed out."},
-    {WSAECONNREFUSED, "Connection refused."},
-    {WSAELOOP, "Too many levels of symbolic links."},
-    {WSAENAMETOOLONG, "File name too long."},
-    {WSAEHOSTDOWN, "Host is down."},
-    {WSAEHOSTUNREACH, "No route to host."},
-    {WSAENOTEMPTY, "Directory not empty"},
-    {WSAHOST_NOT_FOUND, "Host not found."},
-};
+int Fd(SocketHandle handle) { return static_cast<int>(handle.Value()); }
 
 [[noreturn]] void RaiseErrno() { throw SocketError(SocketErrorFromErrno(errno)); }
 
@@ -104,86 +59,6 @@ SocketAddress FromSockaddr(const sockaddr_in& a) { return SocketAddress{ntohl(a.
 
 }  // namespace
 
-std::string SocketErrorText(int code) {
-  for (const auto& e : kErrorTexts)
-    if (e.Code == code) return e.Text;
-  return {};
-}
-
-std::string SocketErrorMessage(int code) { return "Socket Error # " + std::to_string(code) + "\r\n" + SocketErrorText(code); }
-
-int SocketErrorFromErrno(int err) {
-  switch (err) {
-    case EINTR: return WSAEINTR;
-    case EBADF: return WSAEBADF;
-    case EACCES: case EPERM: return WSAEACCES;
-    case EFAULT: return WSAEFAULT;
-    case EINVAL: return WSAEINVAL;
-    case EMFILE: case ENFILE: return WSAEMFILE;
-    case EWOULDBLOCK: return WSAEWOULDBLOCK;
-    case EINPROGRESS: return WSAEINPROGRESS;
-    case EALREADY: return WSAEALREADY;
-    case ENOTSOCK: return WSAENOTSOCK;
-    case EDESTADDRREQ: return WSAEDESTADDRREQ;
-    case EMSGSIZE: return WSAEMSGSIZE;
-    case EPROTOTYPE: return WSAEPROTOTYPE;
-    case ENOPROTOOPT: return WSAENOPROTOOPT;
-    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
-    case ESOCKTNOSUPPORT: return WSAESOCKTNOSUPPORT;
-    case EOPNOTSUPP: return WSAEOPNOTSUPP;
-    case EPFNOSUPPORT: return WSAEPFNOSUPPORT;
-    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
-    case EADDRINUSE: return WSAEADDRINUSE;
-    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-    case ENETDOWN: return WSAENETDOWN;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case ENETRESET: return WSAENETRESET;
-    case ECONNABORTED: return WSAECONNABORTED;
-    case ECONNRESET: return WSAECONNRESET;
-    case ENOBUFS: case ENOMEM: return WSAENOBUFS;
-    case EISCONN: return WSAEISCONN;
-    case ENOTCONN: return WSAENOTCONN;
-    case EPIPE: case ESHUTDOWN: return WSAESHUTDOWN;
-    case ETOOMANYREFS: return WSAETOOMANYREFS;
-    case ETIMEDOUT: return WSAETIMEDOUT;
-    case ECONNREFUSED: return WSAECONNREFUSED;
-    case ELOOP: return WSAELOOP;
-    case ENAMETOOLONG: return WSAENAMETOOLONG;
-    case EHOSTDOWN: return WSAEHOSTDOWN;
-    case EHOSTUNREACH: return WSAEHOSTUNREACH;
-    case ENOTEMPTY: return WSAENOTEMPTY;
-    default: return err;
-  }
-}
-
-std::string DottedQuad(uint32_t ip) {
-  return std::to_string(ip >> 24) + "." + std::to_string((ip >> 16) & 255) + "." + std::to_string((ip >> 8) & 255) +
-         "." + std::to_string(ip & 255);
-}
-
-std::string SocketAddress::IpText() const { return DottedQuad(Ip); }
-
-bool ParseDottedQuad(const std::string& text, uint32_t& ip) {
-  uint32_t result = 0;
-  size_t pos = 0;
-  for (int part = 0; part < 4; ++part) {
-    if (part > 0) {
-      if (pos >= text.size() || text[pos] != '.') return false;
-      ++pos;
-    }
-    size_t start = pos;
-    uint32_t value = 0;
-    // Three digits at most, so the value cannot overflow before the check.
-    while (pos < text.size() && pos - start < 3 && text[pos] >= '0' && text[pos] <= '9')
-      value = value * 10 + static_cast<uint32_t>(text[pos++] - '0');
-    if (pos == start || value > 255) return false;
-    result = (result << 8) | value;
-  }
-  if (pos != text.size()) return false;
-  ip = result;
-  return true;
-}
-
 uint32_t ResolveHost(const std::string& name) {
   uint32_t ip = 0;
   if (ParseDottedQuad(name, ip)) return ip;
@@ -201,12 +76,12 @@ uint32_t ResolveHost(const std::string& name) {
 
 Socket::~Socket() { Close(); }
 
-Socket::Socket(Socket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, SocketHandle())) {}
 
 Socket& Socket::operator=(Socket&& other) noexcept {
   if (this != &other) {
     Close();
-    fd_ = std::exchange(other.fd_, -1);
+    handle_ = std::exchange(other.handle_, SocketHandle());
   }
   return *this;
 }
@@ -214,52 +89,58 @@ Socket& Socket::operator=(Socket&& other) noexcept {
 Socket Socket::Create() {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
   if (fd < 0) RaiseErrno();
-  return Socket(fd);
+  return Socket(SocketHandle(fd));
+}
+
+std::pair<Socket, Socket> Socket::Pair() {
+  int pair[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) RaiseErrno();
+  return {Socket(SocketHandle(pair[0])), Socket(SocketHandle(pair[1]))};
 }
 
 void Socket::Close() {
-  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  if (handle_.IsValid()) ::close(static_cast<int>(std::exchange(handle_, SocketHandle()).Value()));
 }
 
 void Socket::Bind(uint32_t ip, uint16_t port) {
   sockaddr_in a = ToSockaddr(ip, port);
-  if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) RaiseErrno();
+  if (::bind(Fd(handle_), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) RaiseErrno();
 }
 
 void Socket::Connect(const SocketAddress& peer, TimeoutMs timeout) {
   sockaddr_in a = ToSockaddr(peer.Ip, peer.Port);
-  int flags = ::fcntl(fd_, F_GETFL);
+  int flags = ::fcntl(Fd(handle_), F_GETFL);
   if (flags < 0) RaiseErrno();
-  if (timeout > 0 && ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK) != 0) RaiseErrno();
-  int result = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  if (timeout > 0 && ::fcntl(Fd(handle_), F_SETFL, flags | O_NONBLOCK) != 0) RaiseErrno();
+  int result = ::connect(Fd(handle_), reinterpret_cast<sockaddr*>(&a), sizeof a);
   int err = result == 0 ? 0 : errno;
   if (err == EINTR || err == EINPROGRESS) {
     // The connect goes on in the background (an interrupted blocking one
     // too): wait for its outcome.
-    if (!WaitFor(fd_, POLLOUT, timeout)) {
+    if (!WaitFor(Fd(handle_), POLLOUT, timeout)) {
       err = ETIMEDOUT;
     } else {
       socklen_t len = sizeof err;
-      if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+      if (::getsockopt(Fd(handle_), SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
     }
   }
-  if (timeout > 0) ::fcntl(fd_, F_SETFL, flags);
+  if (timeout > 0) ::fcntl(Fd(handle_), F_SETFL, flags);
   if (err != 0) throw SocketError(SocketErrorFromErrno(err));
 }
 
 void Socket::Listen(int backlog) {
-  if (::listen(fd_, backlog) != 0) RaiseErrno();
+  if (::listen(Fd(handle_), backlog) != 0) RaiseErrno();
 }
 
 Socket Socket::Accept(TimeoutMs timeout, SocketAddress& peer) {
-  if (!WaitFor(fd_, POLLIN, timeout)) return Socket();
+  if (!WaitFor(Fd(handle_), POLLIN, timeout)) return Socket();
   for (;;) {
     sockaddr_in a{};
     socklen_t len = sizeof a;
-    int fd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&a), &len, SOCK_CLOEXEC);
+    int fd = ::accept4(Fd(handle_), reinterpret_cast<sockaddr*>(&a), &len, SOCK_CLOEXEC);
     if (fd >= 0) {
       peer = FromSockaddr(a);
-      return Socket(fd);
+      return Socket(SocketHandle(fd));
     }
     // A connection that was reset while queued: it is gone, report "none".
     if (errno == ECONNABORTED || errno == EAGAIN) return Socket();
@@ -271,7 +152,7 @@ void Socket::SendAll(const void* data, size_t size) {
   auto p = static_cast<const char*>(data);
   while (size > 0) {
     // MSG_NOSIGNAL: a closed peer is an error to report, not a signal.
-    ssize_t n = ::send(fd_, p, size, MSG_NOSIGNAL);
+    ssize_t n = ::send(Fd(handle_), p, size, MSG_NOSIGNAL);
     if (n < 0) {
       if (errno == EINTR) continue;
       RaiseErrno();
@@ -283,7 +164,7 @@ void Socket::SendAll(const void* data, size_t size) {
 
 int64_t Socket::ReceiveNow(void* buffer, size_t size) {
   for (;;) {
-    ssize_t n = ::recv(fd_, buffer, size, MSG_DONTWAIT);
+    ssize_t n = ::recv(Fd(handle_), buffer, size, MSG_DONTWAIT);
     if (n >= 0) return n;
     if (errno == EAGAIN || errno == EWOULDBLOCK) return -1;
     if (errno != EINTR) RaiseErrno();
@@ -300,7 +181,7 @@ int64_t Socket::Receive(void* buffer, size_t size, TimeoutMs timeout) {
   for (;;) {
     int left = PollTimeout(limited, deadline);
     if (limited && left == 0) return -1;
-    if (!WaitFor(fd_, POLLIN, limited ? left : 0)) return -1;
+    if (!WaitFor(Fd(handle_), POLLIN, limited ? left : 0)) return -1;
     n = ReceiveNow(buffer, size);
     if (n >= 0) return n;
   }
@@ -308,7 +189,7 @@ int64_t Socket::Receive(void* buffer, size_t size, TimeoutMs timeout) {
 
 bool Socket::WaitReadable(int32_t milliseconds) {
   for (;;) {
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p{Fd(handle_), POLLIN, 0};
     int r = ::poll(&p, 1, milliseconds < 0 ? -1 : milliseconds);
     if (r >= 0) return r > 0;
     if (errno != EINTR) RaiseErrno();
@@ -317,25 +198,25 @@ bool Socket::WaitReadable(int32_t milliseconds) {
 
 void Socket::ShutdownSend() {
   // A socket the peer has already reset cannot be shut down; closing follows anyway.
-  ::shutdown(fd_, SHUT_WR);
+  ::shutdown(Fd(handle_), SHUT_WR);
 }
 
 void Socket::SetNoDelay(bool noDelay) {
   int value = noDelay ? 1 : 0;
-  if (::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) != 0) RaiseErrno();
+  if (::setsockopt(Fd(handle_), IPPROTO_TCP, TCP_NODELAY, &value, sizeof value) != 0) RaiseErrno();
 }
 
 SocketAddress Socket::LocalAddress() const {
   sockaddr_in a{};
   socklen_t len = sizeof a;
-  if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
+  if (::getsockname(Fd(handle_), reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
   return FromSockaddr(a);
 }
 
 SocketAddress Socket::PeerAddress() const {
   sockaddr_in a{};
   socklen_t len = sizeof a;
-  if (::getpeername(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
+  if (::getpeername(Fd(handle_), reinterpret_cast<sockaddr*>(&a), &len) != 0) RaiseErrno();
   return FromSockaddr(a);
 }
 

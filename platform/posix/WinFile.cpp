@@ -24,6 +24,8 @@ namespace {
   throw FileError(code, SysErrorMessage(code) + " (" + path + ")");
 }
 
+int Fd(FileHandle handle) { return static_cast<int>(handle.Value()); }
+
 int FailedOpen(int code) {
   SetLastError(code);
   return -1;
@@ -36,7 +38,7 @@ int OpenHost(const std::string& path, FileOpen mode) {
   struct stat info {};
   // A new file is created exclusively, so it needs no test beforehand; the
   // refusal of an existing one is told apart after the fact.
-  if (mode != FileOpen::CreateNew) {
+  if (mode != FileOpen::CreateNew && mode != FileOpen::CreatePrivate) {
     const bool exists = stat(host->c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) return FailedOpen(ERROR_ACCESS_DENIED);
     if (exists && mode != FileOpen::Read && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
@@ -48,9 +50,10 @@ int OpenHost(const std::string& path, FileOpen mode) {
     case FileOpen::Read: flags |= O_RDONLY; break;
     case FileOpen::ReadWrite: flags |= O_RDWR; break;
     case FileOpen::CreateAlways: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-    case FileOpen::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
+    case FileOpen::CreateNew:
+    case FileOpen::CreatePrivate: flags |= O_RDWR | O_CREAT | O_EXCL; break;
   }
-  const int fd = open(host->c_str(), flags, 0666);
+  const int fd = open(host->c_str(), flags, mode == FileOpen::CreatePrivate ? 0600 : 0666);
   if (fd < 0) {
     const int error = errno;
     if (error == ENOENT) {
@@ -78,12 +81,12 @@ WinFile::WinFile(const std::string& path, FileOpen mode) {
 WinFile::~WinFile() { Close(); }
 
 WinFile::WinFile(WinFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+    : handle_(std::exchange(other.handle_, FileHandle())), path_(std::move(other.path_)) {}
 
 WinFile& WinFile::operator=(WinFile&& other) noexcept {
   if (this != &other) {
     Close();
-    fd_ = std::exchange(other.fd_, -1);
+    handle_ = std::exchange(other.handle_, FileHandle());
     path_ = std::move(other.path_);
   }
   return *this;
@@ -93,26 +96,26 @@ bool WinFile::TryOpen(const std::string& path, FileOpen mode) {
   Close();
   const int fd = OpenHost(path, mode);
   if (fd < 0) return false;
-  fd_ = fd;
+  handle_ = FileHandle(fd);
   path_ = path;
   return true;
 }
 
-void WinFile::Adopt(int descriptor, const std::string& path) {
+void WinFile::Adopt(FileHandle handle, const std::string& path) {
   Close();
-  fd_ = descriptor;
+  handle_ = handle;
   path_ = path;
 }
 
 void WinFile::Close() {
-  if (fd_ >= 0) {
-    close(fd_);
-    fd_ = -1;
+  if (handle_.IsValid()) {
+    close(Fd(handle_));
+    handle_ = FileHandle();
   }
 }
 
 int64_t WinFile::Read(void* buffer, size_t count) {
-  if (fd_ < 0) {
+  if (!handle_.IsValid()) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
@@ -121,7 +124,7 @@ int64_t WinFile::Read(void* buffer, size_t count) {
   // A short read from a regular file only happens at its end or on a
   // signal; go on until either is certain.
   while (done < count) {
-    const ssize_t got = read(fd_, bytes + done, count - done);
+    const ssize_t got = read(Fd(handle_), bytes + done, count - done);
     if (got < 0) {
       if (errno == EINTR) continue;
       SetLastError(ERROR_READ_FAULT);
@@ -134,11 +137,11 @@ int64_t WinFile::Read(void* buffer, size_t count) {
 }
 
 void WinFile::Write(const void* buffer, size_t count) {
-  if (fd_ < 0) Raise(ERROR_INVALID_PARAMETER, path_);
+  if (!handle_.IsValid()) Raise(ERROR_INVALID_PARAMETER, path_);
   const auto* bytes = static_cast<const char*>(buffer);
   size_t done = 0;
   while (done < count) {
-    const ssize_t put = write(fd_, bytes + done, count - done);
+    const ssize_t put = write(Fd(handle_), bytes + done, count - done);
     if (put < 0) {
       if (errno == EINTR) continue;
       Raise(errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL : ERROR_WRITE_FAULT, path_);
@@ -148,7 +151,7 @@ void WinFile::Write(const void* buffer, size_t count) {
 }
 
 int64_t WinFile::Seek(int64_t offset, SeekOrigin origin) {
-  if (fd_ < 0) Raise(ERROR_INVALID_PARAMETER, path_);
+  if (!handle_.IsValid()) Raise(ERROR_INVALID_PARAMETER, path_);
   int64_t base = 0;
   switch (origin) {
     case SeekOrigin::Begin: base = 0; break;
@@ -158,31 +161,31 @@ int64_t WinFile::Seek(int64_t offset, SeekOrigin origin) {
   if (base < 0) Raise(ERROR_INVALID_PARAMETER, path_);
   if (offset > 0 && base > INT64_MAX - offset) Raise(ERROR_INVALID_PARAMETER, path_);
   if (offset < 0 && base + offset < 0) Raise(ERROR_NEGATIVE_SEEK, path_);
-  const off_t result = lseek(fd_, static_cast<off_t>(base + offset), SEEK_SET);
+  const off_t result = lseek(Fd(handle_), static_cast<off_t>(base + offset), SEEK_SET);
   if (result < 0) Raise(ERROR_INVALID_PARAMETER, path_);
   return result;
 }
 
 int64_t WinFile::Position() const {
-  if (fd_ < 0) return -1;
-  return lseek(fd_, 0, SEEK_CUR);
+  if (!handle_.IsValid()) return -1;
+  return lseek(Fd(handle_), 0, SEEK_CUR);
 }
 
 int64_t WinFile::Size() const {
   struct stat info {};
-  if (fd_ < 0 || fstat(fd_, &info) != 0) return -1;
+  if (!handle_.IsValid() || fstat(Fd(handle_), &info) != 0) return -1;
   return info.st_size;
 }
 
 FileInfo WinFile::Info() const {
   FileInfo info;
-  if (!GetFileInfoByDescriptor(fd_, info)) Raise(GetLastError(), path_);
+  if (!GetFileInfoByHandle(handle_, info)) Raise(GetLastError(), path_);
   return info;
 }
 
 void WinFile::Flush() {
-  if (fd_ < 0) Raise(ERROR_INVALID_PARAMETER, path_);
-  if (fsync(fd_) != 0 && errno != EINVAL) Raise(ERROR_WRITE_FAULT, path_);
+  if (!handle_.IsValid()) Raise(ERROR_INVALID_PARAMETER, path_);
+  if (fsync(Fd(handle_)) != 0 && errno != EINVAL) Raise(ERROR_WRITE_FAULT, path_);
 }
 
 }  // namespace vorn

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vorn::TFtpControlChannel channel(
       [&](void*, vorn::TFtpStatus status, const std::string&) { disconnected += status == vorn::hsDisconnected; },
       nullptr);
-  channel.Attach(vorn::Socket::Adopt(pair[0]));
+  channel.Attach(vorn::Socket::Adopt(vorn::SocketHandle(pair[0])));
   channel.SetUtf8(data[0] & 1);
   size_t replies = 0;
   try {

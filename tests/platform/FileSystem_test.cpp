@@ -225,7 +225,7 @@ TEST_F(FileSystemTest, FileInformation) {
   ASSERT_TRUE(GetFileInfo("C:\\a.bin", again));
   EXPECT_EQ(again.CreationTime, a.CreationTime);
   EXPECT_FALSE(GetFileInfo("C:\\missing", again));
-  EXPECT_FALSE(GetFileInfoByDescriptor(-1, again));
+  EXPECT_FALSE(GetFileInfoByHandle(FileHandle(), again));
 
   const FileTime old = FileTimeFromUnix(1000000000);
   ASSERT_TRUE(SetFileLastWriteTime("C:\\a.bin", old));

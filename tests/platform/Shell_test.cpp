@@ -184,6 +184,14 @@ TEST_F(ShellTest, DeleteRemovesLinksNotWhatTheyPointAt) {
   EXPECT_EQ(ShellFileOp(128, "C:\\Trash", "C:\\Trash", "Delete"), 0);
   EXPECT_FALSE(fs::exists(Host("Trash")));
   EXPECT_EQ(Read(Host("Keep/precious.txt")), "p");
+  // Named on its own, or matched by a pattern: the link goes, never the folder.
+  fs::create_directory_symlink(Host("Keep"), Host("direct"));
+  fs::create_directory_symlink(Host("Keep"), Host("linked"));
+  EXPECT_EQ(ShellFileOp(128, "C:\\direct", "x", "Delete"), 0);
+  EXPECT_EQ(ShellFileOp(128, "C:\\link*", "x", "Delete"), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Host("direct"))));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Host("linked"))));
+  EXPECT_EQ(Read(Host("Keep/precious.txt")), "p");
 }
 
 TEST_F(ShellTest, DeleteRefusesADriveRoot) {

@@ -112,6 +112,18 @@ TEST(SocketCalls, ConnectAcceptSendReceiveAndClose) {
   EXPECT_TRUE(client.WaitReadable(0));  // the close is readable
 }
 
+TEST(SocketCalls, PairIsConnectedBothWays) {
+  auto [first, second] = Socket::Pair();
+  char buffer[8];
+  first.SendAll("ping", 4);
+  ASSERT_EQ(second.Receive(buffer, sizeof buffer, 2000), 4);
+  EXPECT_EQ(std::string(buffer, 4), "ping");
+  second.SendAll("pong", 4);
+  ASSERT_EQ(first.Receive(buffer, sizeof buffer, 2000), 4);
+  second.Close();
+  EXPECT_EQ(first.Receive(buffer, sizeof buffer, 2000), 0);
+}
+
 TEST(SocketCalls, AcceptTimesOutWithAClosedSocket) {
   SocketAddress address;
   Socket listener = Listening(address);
