@@ -4,8 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <optional>
@@ -34,9 +32,12 @@ class TempDrive : public ::testing::Test {
   static void Write(const fs::path& path, const std::string& content) { ScratchFolder::Write(path, content); }
   static std::string Read(const fs::path& path) { return ScratchFolder::Read(path); }
 
+  // No write permission for anyone (on Windows: the read-only attribute).
   static bool ReadOnly(const fs::path& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) == 0;
+    std::error_code error;
+    const fs::perms permissions = fs::status(path, error).permissions();
+    const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return !error && (permissions & write) == fs::perms::none;
   }
 
   fs::path base_;

@@ -1,7 +1,6 @@
 #include "platform/WinFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "TempDrive.h"
 #include "platform/FileSystem.h"

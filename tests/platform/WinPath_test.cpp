@@ -58,7 +58,7 @@ TEST_F(WinPathTest, DrivesMapToTheirHostFolders) {
 
 TEST_F(WinPathTest, DriveCIsCreatedWhenMissing) {
   const fs::path fresh = base_ / "other" / "drive";
-  setenv("VORN_DRIVE_C", fresh.c_str(), 1);
+  test::SetVariable("VORN_DRIVE_C", test::PathText(fresh));
   EXPECT_EQ(DriveCRoot(), fresh);
   EXPECT_TRUE(fs::is_directory(fresh));
 }
@@ -66,7 +66,7 @@ TEST_F(WinPathTest, DriveCIsCreatedWhenMissing) {
 TEST_F(WinPathTest, RelativeDriveSettingStaysPut) {
   fs::create_directories(base_ / "rel" / "drive" / "sub");
   fs::current_path(base_ / "rel");
-  setenv("VORN_DRIVE_C", "drive", 1);
+  test::SetVariable("VORN_DRIVE_C", "drive");
   EXPECT_EQ(DriveCRoot(), base_ / "rel" / "drive");
   ASSERT_TRUE(SetCurrentDir("C:\\sub"));
   EXPECT_EQ(DriveCRoot(), base_ / "rel" / "drive");
@@ -211,7 +211,7 @@ TEST_F(WinPathTest, HostPathsMapBack) {
 TEST_F(WinPathTest, HostPathThroughALinkToDriveCMapsToC) {
   const fs::path link = base_ / "link";
   fs::create_directory_symlink(drive_, link);
-  setenv("VORN_DRIVE_C", link.c_str(), 1);
+  test::SetVariable("VORN_DRIVE_C", test::PathText(link));
   Write(drive_ / "VornZAV" / "p.exe", "x");
   EXPECT_EQ(ToWinPath(fs::canonical(drive_ / "VornZAV" / "p.exe")), "C:\\VornZAV\\p.exe");
 }

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "tests/support/Environment.h"
+#include "tests/support/RealWindows.h"
 
 namespace vorn::test {
 
@@ -26,7 +27,8 @@ class ScratchFolder {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device seed;
     std::mt19937 random(seed());
-    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    const std::filesystem::path temp = Base();
+    std::filesystem::create_directories(temp);
     for (int attempt = 0; root_.empty(); ++attempt) {
       if (attempt == 100) throw std::runtime_error("cannot make a temporary folder");
       std::string name = prefix + "-";
@@ -95,6 +97,20 @@ class ScratchFolder {
   }
 
  private:
+  // Where scratch folders go: VORN_TEST_SCRATCH when set, else the temporary
+  // folder. On Windows drive C: of the program under test is VORN_DRIVE_C's
+  // folder, so a scratch folder must not lie on the real C:, where the
+  // temporary folder usually is: under wine the host's /tmp (Z:\tmp) is used.
+  static std::filesystem::path Base() {
+    if (const std::optional<std::string> set = GetVariable("VORN_TEST_SCRATCH")) {
+      return std::filesystem::path(std::u8string(set->begin(), set->end()));
+    }
+#ifdef _WIN32
+    if (UnderWine()) return L"Z:\\tmp";
+#endif
+    return std::filesystem::temp_directory_path();
+  }
+
   std::filesystem::path root_;
   std::filesystem::path savedCurrent_;
   std::map<std::string, std::optional<std::string>> saved_;
