@@ -1,7 +1,10 @@
 // SQLite connections and statements behind RAII holders. Every connection
 // the engine opens is configured the same way: rollback journal deleted at
 // the end of each transaction (nothing left beside the table), a busy
-// time-out, and no trust in anything stored in the schema.
+// time-out, no trust in anything stored in the schema, and erasure: what
+// a change removes is overwritten with zeros in the file, and SQLite's
+// temporary data (statement journals, sorting) stays in memory, never in a
+// temporary file.
 #include "engine/Sqlite.h"
 
 #include "engine/DatabaseError.h"
@@ -52,6 +55,17 @@ SqliteDb::SqliteDb(const std::string& hostPath, const std::string& fileName, boo
   sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
   sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+  // Set here rather than trusted to the library's build options, which
+  // differ between the systems the engine is built for.
+  for (const char* pragma : {"PRAGMA secure_delete=ON", "PRAGMA temp_store=MEMORY"}) {
+    rc = sqlite3_exec(db_, pragma, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+      std::string message = sqlite3_errmsg(db_);
+      sqlite3_close_v2(db_);
+      db_ = nullptr;
+      throw EDBEngineError("Cannot open the table file " + fileName + " (" + message + ")");
+    }
+  }
 }
 
 SqliteDb::~SqliteDb() { Close(); }

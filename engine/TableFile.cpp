@@ -442,6 +442,17 @@ void TTableFile::Alter(const std::vector<TAlterItem>& items) {
   // Refuse a faulty statement before the file is touched at all.
   AlterPlan plan = MakePlan(fields_, items, fileName_);
   const std::string table = QuoteIdentifier(kTableName);
+  // The change reads every page, some twice (the copy, then the freeing):
+  // mapped, they cost no system call each. Only while this program holds
+  // the write lock, so that no other writer can shorten the file under the
+  // mapping.
+  struct MappedWhileWriting {
+    sqlite3* db;
+    explicit MappedWhileWriting(sqlite3* d) : db(d) {
+      sqlite3_exec(db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    }
+    ~MappedWhileWriting() { sqlite3_exec(db, "PRAGMA mmap_size=0", nullptr, nullptr, nullptr); }
+  } mapped(db_.Handle());
   try {
     db_.Exec("BEGIN IMMEDIATE");
     // Another program may have changed the table since it was opened.
@@ -496,19 +507,10 @@ void TTableFile::Rebuild(const TFieldDefs& finalFields, const std::vector<std::s
   if (sqlite3_changes64(db_.Handle()) != records) {
     throw EDBEngineError("The copy of " + fileName_ + " lost records and was undone");
   }
-  // The old rows' pages become free pages, reused by later writes. Zeroing
-  // them (SQLite's secure delete) would journal and write every one of
-  // them once more: twice the copy's own writes.
-  struct FreeWithoutZeroing {
-    sqlite3* db;
-    int64_t before;
-    FreeWithoutZeroing(sqlite3* d, int64_t b) : db(d), before(b) {
-      sqlite3_exec(db, "PRAGMA secure_delete=0", nullptr, nullptr, nullptr);
-    }
-    ~FreeWithoutZeroing() {
-      sqlite3_exec(db, ("PRAGMA secure_delete=" + std::to_string(before)).c_str(), nullptr, nullptr, nullptr);
-    }
-  } freeing(db_.Handle(), db_.QueryInt("PRAGMA secure_delete"));
+  // The old table's pages become free pages, zeroed as they are freed (the
+  // connection's secure delete), so no byte of a dropped value stays in the
+  // file; their content goes only to the rollback journal, which the commit
+  // deletes. Later writes reuse the free pages.
   db_.Exec(std::string("DROP TABLE ") + QuoteIdentifier(kTableName));
   db_.Exec(std::string("ALTER TABLE ") + QuoteIdentifier(kRebuildName) + " RENAME TO " + QuoteIdentifier(kTableName));
 }

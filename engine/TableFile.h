@@ -15,6 +15,8 @@
 //     1 and 3) or BLOB (BYTES, VARBYTES, BLOB subtypes 2, 4 and 5);
 //   - AUTOINC values are given by the engine: the highest plus one on
 //     append, 1..n in record order for a field added to a filled table;
+//   - what a change drops or removes is zeroed in the file in the same
+//     transaction (secure delete), freed pages included;
 //   - the rollback journal "NAME.db-journal" exists only during a write
 //     transaction; nothing else is ever kept beside the file. A journal
 //     left by a program that stopped in the middle of a change is played

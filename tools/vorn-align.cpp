@@ -255,12 +255,13 @@ TFieldDefs BenchFields(int count) {
   return fields;
 }
 
-// An older structure: the last three fields missing, one type changed and
-// one text field shorter (which needs no change).
+// An older structure: the last three fields missing, one type changed (a
+// text field in the older one, whose values the change drops) and one text
+// field shorter (which needs no change).
 TFieldDefs OlderFields(TFieldDefs fields) {
   if (fields.size() > 4) fields.resize(fields.size() - 3);
-  if (fields.size() > 2) fields[2].DataType = fields[2].DataType == ftFloat ? ftString : ftFloat;
-  if (fields[2].DataType == ftString) fields[2].Size = 20;
+  if (fields.size() > 2) fields[2].DataType = fields[2].DataType == ftString ? ftFloat : ftString;
+  if (fields.size() > 2 && fields[2].DataType == ftString) fields[2].Size = 20;
   for (TFieldDef& field : fields) {
     if (field.DataType == ftString && field.Size == 40) {
       field.Size = 30;
@@ -296,7 +297,8 @@ void FillRows(const std::string& tableFile, const TFieldDefs& fields, int rows) 
         case ftTime: text = "10:" + std::to_string(10 + row % 50) + ":00"; break;
         case ftMemo: text = "Referto " + std::to_string(row) + ": nessuna anomalia rilevata."; break;
         default:
-          text = "Valore " + std::to_string(row) + "/" + std::to_string(i);
+          // The field's name first: a byte search finds its values.
+          text = field.FieldName + ":" + std::to_string(row);
           if (text.size() > static_cast<size_t>(field.Size)) text.resize(static_cast<size_t>(field.Size));
       }
       sqlite3_bind_text(statement, column, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);

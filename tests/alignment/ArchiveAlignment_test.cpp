@@ -390,7 +390,7 @@ class TypeChangeTest : public ArchiveAlignmentTest, public ::testing::WithParamI
   static std::optional<std::string> Value(const TFieldDef& field, int row) {
     switch (field.DataType) {
       case ftAutoInc: return std::to_string(row * 3);
-      case ftString: return (field.Size < 4 ? "" : "Nome ") + std::to_string(row);
+      case ftString: return (field.Size < 10 ? "" : field.FieldName.substr(0, 3) + "-") + std::to_string(row);
       case ftFloat: return std::to_string(row) + ".5";
       case ftDate: return "2001-02-" + std::string(row < 10 ? "0" : "") + std::to_string(row);
       default: return std::nullopt;
@@ -427,6 +427,17 @@ TEST_P(TypeChangeTest, SecondRunExecutesNothingAndEveryValueStays) {
   EXPECT_TRUE(Logged(Success));
   EXPECT_EQ(ArchiveFields("T1"), templateFields);
   EXPECT_EQ(ArchiveRows("T1"), expected);
+  // The changed field's old values are gone from the file's bytes, not only
+  // from the table; kept ones are all there.
+  const std::string bytes = Read(ArchiveFile("T1.db"));
+  for (size_t i = 0; i < archive.size(); ++i) {
+    if (archive[i].DataType != ftString || archive[i].Size < 10) continue;
+    const std::string marker = archive[i].FieldName.substr(0, 3) + "-";
+    size_t found = 0;
+    for (size_t at = bytes.find(marker); at != std::string::npos; at = bytes.find(marker, at + 1)) ++found;
+    EXPECT_EQ(found, archive[i] == templateFields[i] ? 25u : 0u) << archive[i].FieldName;
+  }
+  EXPECT_FALSE(fs::exists(ArchiveFile("T1.db-journal")));
   statements.clear();
   ui.log.clear();
 

@@ -63,6 +63,17 @@ class QueryTest : public EngineDrive {
     return table.ReadRecords();
   }
 
+  // How often a text occurs in the bytes of every file of the archive
+  // folder: the table, a journal or anything else left beside it.
+  size_t BytesFound(const std::string& text) {
+    size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(Archive(""))) {
+      std::string bytes = Read(entry.path());
+      for (size_t at = bytes.find(text); at != std::string::npos; at = bytes.find(text, at + 1)) ++count;
+    }
+    return count;
+  }
+
   // Runs a statement that must fail, and checks that the table file is
   // byte for byte as it was and that nothing was left beside it.
   void ExpectRefused(const std::string& table, const std::string& statement, const std::string& words,
@@ -120,6 +131,48 @@ TEST_F(QueryTest, KeptFieldsKeepTheirValuesDroppedOnesGoAddedOnesStartEmpty) {
   table.Open();
   table.AppendRecord({"4", "", "", "", "", ""});
   EXPECT_EQ(table.ReadRecords().back()[4], "4");
+}
+
+TEST_F(QueryTest, DroppedValuesLeaveNoByteInTheFileOrBesideIt) {
+  // Short values, values on overflow pages (long memos) and values in the
+  // field that a type change drops and adds again.
+  std::vector<TRecord> rows;
+  for (int i = 1; i <= 50; ++i) {
+    std::string n = std::to_string(i);
+    rows.push_back({"", "Nome " + n, "DIAGNOSI-RISERVATA-" + n, "REFERTO-RISERVATO-" + n + std::string(6000, 'r'),
+                    "ESITO-RISERVATO-" + n, "CONSERVATO-" + n});
+  }
+  MakeTable("P", {{"Id", ftAutoInc, 0}, {"Nome", ftString, 20}, {"Nota", ftString, 40}, {"Referto", ftMemo, 0},
+                  {"Esito", ftString, 30}, {"Tenuto", ftString, 20}},
+            rows);
+  for (const char* marker : {"DIAGNOSI-RISERVATA-", "REFERTO-RISERVATO-", "ESITO-RISERVATO-", "CONSERVATO-"}) {
+    ASSERT_EQ(BytesFound(marker), 50u) << marker;
+  }
+  // A refused change keeps them, byte for byte.
+  ExpectRefused("P", "ALTER TABLE \"P.db\" DROP Nota, DROP Nessuno", "no such field");
+  EXPECT_EQ(BytesFound("DIAGNOSI-RISERVATA-"), 50u);
+
+  Exec("ALTER TABLE \"P.db\" DROP Nota");
+  EXPECT_EQ(BytesFound("DIAGNOSI-RISERVATA-"), 0u);
+  Exec("ALTER TABLE \"P.db\" DROP Referto, DROP Esito, ADD Esito Date");
+  EXPECT_EQ(BytesFound("REFERTO-RISERVATO-"), 0u);
+  EXPECT_EQ(BytesFound("ESITO-RISERVATO-"), 0u);
+  // Kept values are still found where they are: the search sees the file.
+  EXPECT_EQ(BytesFound("CONSERVATO-"), 50u);
+  EXPECT_EQ(RowsOf("P")[49], (TRecord{"50", "Nome 50", std::nullopt, "CONSERVATO-50"}));
+  EXPECT_EQ(Others(Archive(""), "P.db"), std::vector<std::string>{});
+
+  // Pages freed by a change are reused by the next ones, and stay clean.
+  Exec("ALTER TABLE \"P.db\" ADD Referto BLOB(10,1)");
+  TTable table(Session());
+  table.SetDatabaseName("ZAV");
+  table.SetTableName("P");
+  table.Open();
+  table.AppendRecord({"", "Nuovo", "", "", "REFERTO-NUOVO" + std::string(9000, 'n')});
+  table.Close();
+  Exec("ALTER TABLE \"P.db\" DROP Referto");
+  EXPECT_EQ(BytesFound("REFERTO-NUOVO"), 0u);
+  EXPECT_EQ(BytesFound("CONSERVATO-"), 50u);
 }
 
 TEST_F(QueryTest, AnyFieldCanBeDroppedTheAutoIncAndAllOfThemToo) {
