@@ -149,13 +149,63 @@ bool FtpSession::WaitPeerClose(const Fd& fd, int milliseconds) {
   return false;
 }
 
+namespace {
+
+// A listener on a free port of the loopback address given.
+Fd ListenOn(const std::string& at, uint16_t& port) {
+  Fd fd(::socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  ::inet_pton(AF_INET, at.c_str(), &a.sin_addr);
+  socklen_t len = sizeof a;
+  if (::bind(fd.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd.Get(), 1) != 0 ||
+      ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&a), &len) != 0)
+    throw ScriptStopped("cannot listen on " + at);
+  port = ntohs(a.sin_port);
+  return fd;
+}
+
+}  // namespace
+
+uint16_t FtpSession::AnswerEpsv(const std::string& at) {
+  Read();
+  uint16_t port = 0;
+  passive_ = ListenOn(at, port);
+  Reply("229 Entering Extended Passive Mode (|||" + std::to_string(port) + "|)");
+  return port;
+}
+
+uint16_t FtpSession::AnswerPasv(const std::string& named, const std::string& at) {
+  Read();
+  uint16_t port = 0;
+  passive_ = ListenOn(at, port);
+  Reply("227 Entering Passive Mode (" + named + "," + std::to_string(port >> 8) + "," + std::to_string(port & 255) +
+        ")");
+  return port;
+}
+
+Fd FtpSession::AcceptPassive() {
+  if (!PollIn(passive_.Get(), kWaitMs)) throw ScriptStopped("the client did not connect to the passive port");
+  Fd data(::accept(passive_.Get(), nullptr, nullptr));
+  passive_.Close();
+  return data;
+}
+
+Fd FtpSession::OpenData() { return passive_.Valid() ? AcceptPassive() : ConnectBack(); }
+
 void FtpSession::ServeRetr(const std::string& content, const std::string& finalReply) {
   Answer("150 Opening BINARY mode data connection");
   {
-    Fd data = ConnectBack();
+    Fd data = OpenData();
     SendData(data, content);
   }
   Reply(finalReply);
+}
+
+void FtpSession::Reset(Fd& data) {
+  linger hard{1, 0};
+  ::setsockopt(data.Get(), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+  data.Close();
 }
 
 void FtpSession::Login(const std::string& featReply) {

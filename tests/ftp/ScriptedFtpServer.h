@@ -1,8 +1,9 @@
 // A scripted FTP server for the client's tests. It listens on a free
 // loopback port and runs one session on its own thread: the test's script
 // sends replies, reads (and so records) commands, connects back to the
-// address that the client announced for a data connection, stalls and
-// closes where the case needs it. When the script ends the server keeps
+// address that the client announced for a data connection or listens for
+// the client's in passive mode, stalls, cuts and closes where the case
+// needs it. When the script ends the server keeps
 // recording commands, answers "QUIT" with 221 and closes, and stops at the
 // client's close. Every wait is bounded, so a broken case fails instead of
 // hanging.
@@ -65,9 +66,23 @@ class FtpSession {
   // True when the peer closed the connection within the time.
   static bool WaitPeerClose(const Fd& fd, int milliseconds);
 
-  // Serves a "RETR": answers 150, connects back, sends the bytes, closes the
-  // data connection and answers with the final reply.
+  // Passive mode: reads the command ("EPSV" or "PASV"), listens on a free
+  // port of the given loopback address and answers with that port, "229"
+  // or "227" (the latter naming the host given, "127,0,0,1" form). Returns
+  // the port.
+  uint16_t AnswerEpsv(const std::string& at = "127.0.0.1");
+  uint16_t AnswerPasv(const std::string& named, const std::string& at = "127.0.0.1");
+  // The client's connection to the passive port (closing the listener).
+  Fd AcceptPassive();
+  // The data connection of a transfer: the client's, after "EPSV" or
+  // "PASV"; otherwise one made back to the address it announced.
+  Fd OpenData();
+
+  // Serves a "RETR": answers 150, opens the data connection, sends the
+  // bytes, closes the data connection and answers with the final reply.
   void ServeRetr(const std::string& content, const std::string& finalReply = "226 Transfer complete");
+  // Closes a data connection with a reset instead of an orderly close.
+  static void Reset(Fd& data);
 
   // The standard login of the client with default settings: greeting, HOST
   // (refused), USER, PASS, FEAT with the given reply, TYPE A, SYST, TYPE A.
@@ -82,6 +97,7 @@ class FtpSession {
   std::string input_;
   uint32_t dataIp_ = 0;
   uint16_t dataPort_ = 0;
+  Fd passive_;
 };
 
 class ScriptedFtpServer {
