@@ -721,6 +721,8 @@ TEST_F(FtpTransfer, CutTransferIsResumedOrStartedAgain) {
         FtpSession::SendData(data, content.substr(offset, c.Length));
         if (c.How == Cut::Reset) FtpSession::Reset(data);
         data.Close();
+        s.Note("D: " + std::to_string(std::min(c.Length, size - offset)) + " bytes sent, " +
+               (c.How == Cut::Reset ? "reset" : "closed"));
         s.Reply(c.How == Cut::Reply426   ? "426 Connection closed; transfer aborted."
                 : c.How == Cut::Reply451 ? "451 Local error in processing."
                                          : "226 Transfer complete");

@@ -9,8 +9,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <utility>
 
@@ -55,6 +59,12 @@ void Fd::Close() {
 FtpSession::FtpSession(ScriptedFtpServer& server, Fd control) : server_(server), control_(std::move(control)) {}
 
 void FtpSession::Send(const std::string& raw) {
+  for (size_t start = 0; start < raw.size();) {
+    size_t end = raw.find("\r\n", start);
+    if (end == std::string::npos) end = raw.size();
+    server_.Note("S: " + raw.substr(start, end - start));
+    start = end + 2;
+  }
   size_t done = 0;
   while (done < raw.size()) {
     ssize_t n = ::send(control_.Get(), raw.data() + done, raw.size() - done, MSG_NOSIGNAL);
@@ -111,6 +121,8 @@ void FtpSession::Sleep(int milliseconds) {
   while (!server_.Stopping() && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
+
+void FtpSession::Note(const std::string& line) { server_.Note(line); }
 
 void FtpSession::Close() { control_.Close(); }
 
@@ -191,7 +203,12 @@ Fd FtpSession::AcceptPassive() {
   return data;
 }
 
-Fd FtpSession::OpenData() { return passive_.Valid() ? AcceptPassive() : ConnectBack(); }
+Fd FtpSession::OpenData() {
+  const bool passive = passive_.Valid();
+  Fd data = passive ? AcceptPassive() : ConnectBack();
+  server_.Note(passive ? "D: the client connected to the passive port" : "D: connected back to the client");
+  return data;
+}
 
 void FtpSession::ServeRetr(const std::string& content, const std::string& finalReply) {
   Answer("150 Opening BINARY mode data connection");
@@ -199,6 +216,7 @@ void FtpSession::ServeRetr(const std::string& content, const std::string& finalR
     Fd data = OpenData();
     SendData(data, content);
   }
+  server_.Note("D: " + std::to_string(content.size()) + " bytes sent, closed");
   Reply(finalReply);
 }
 
@@ -247,6 +265,12 @@ ScriptedFtpServer::ScriptedFtpServer(Script script) {
 ScriptedFtpServer::~ScriptedFtpServer() {
   stopping_ = true;
   Join();
+  if (const char* path = std::getenv("VORN_FTP_TRANSCRIPT")) {
+    std::ofstream out(path, std::ios::app);
+    if (auto* test = ::testing::UnitTest::GetInstance()->current_test_info())
+      out << "== " << test->test_suite_name() << "." << test->name() << "\n";
+    for (const auto& line : Transcript()) out << line << "\n";
+  }
 }
 
 void ScriptedFtpServer::Join() {
@@ -281,8 +305,22 @@ void ScriptedFtpServer::Run(Script script) {
 }
 
 void ScriptedFtpServer::Record(const std::string& command) {
+  Note("C: " + command);
   std::lock_guard lock(mutex_);
   commands_.push_back(command);
+}
+
+// The cases that flood the client with lines would flood the transcript.
+void ScriptedFtpServer::Note(const std::string& line) {
+  constexpr size_t kMaxTranscript = 10000;
+  std::lock_guard lock(mutex_);
+  if (transcript_.size() < kMaxTranscript) transcript_.push_back(line);
+  else if (transcript_.size() == kMaxTranscript) transcript_.push_back("...");
+}
+
+std::vector<std::string> ScriptedFtpServer::Transcript() const {
+  std::lock_guard lock(mutex_);
+  return transcript_;
 }
 
 void ScriptedFtpServer::Fail(const std::string& why) {

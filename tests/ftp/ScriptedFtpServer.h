@@ -52,6 +52,8 @@ class FtpSession {
   // Reads one command and answers it with the reply line(s): lines are
   // separated by "\n" and each sent with CR LF.
   std::string Answer(const std::string& reply);
+  // Adds a line to the transcript (what a script did on a data connection).
+  void Note(const std::string& line);
   // Waits, giving up early when the server is being stopped.
   void Sleep(int milliseconds);
   // Closes the control connection.
@@ -111,6 +113,10 @@ class ScriptedFtpServer {
   // ran out).
   void Join();
   std::vector<std::string> Commands() const;
+  // The session as it went: "C: " commands, "S: " reply lines, "D: " what
+  // happened on data connections. With VORN_FTP_TRANSCRIPT set, it is also
+  // appended to that file when the server is destroyed, under the test's name.
+  std::vector<std::string> Transcript() const;
   // Why the script stopped early, or empty.
   std::string Failure() const;
   bool Stopping() const { return stopping_; }
@@ -119,6 +125,7 @@ class ScriptedFtpServer {
   friend class FtpSession;
   void Run(Script script);
   void Record(const std::string& command);
+  void Note(const std::string& line);
   void Fail(const std::string& why);
 
   Fd listener_;
@@ -126,6 +133,7 @@ class ScriptedFtpServer {
   std::atomic<bool> stopping_{false};
   mutable std::mutex mutex_;
   std::vector<std::string> commands_;
+  std::vector<std::string> transcript_;
   std::string failure_;
   std::thread thread_;
 };
