@@ -44,10 +44,11 @@ void TFtpClient::Status(TFtpStatus status, const std::string& text) {
 // Work accounting: only the outermost begin and end send events, and bytes
 // are reported only inside a transfer. The level rises before the begin
 // event, so a handler that raises there leaves it at 1.
-void TFtpClient::BeginWork(TWorkMode mode, int64_t max) {
+// A resumed transfer's count goes on from what earlier attempts moved.
+void TFtpClient::BeginWork(TWorkMode mode, int64_t max, int64_t startCount) {
   WorkCounter& w = work_[mode];
   if (++w.Level == 1) {
-    w.Count = 0;
+    w.Count = startCount;
     w.Max = max;
     if (OnWorkBegin) OnWorkBegin(this, mode, max);
   }
@@ -111,6 +112,8 @@ void TFtpClient::Connect() {
   if (IPVersion != IpV4) throw EFtpSocketError(WSAEAFNOSUPPORT, SocketErrorMessage(WSAEAFNOSUPPORT));
   Capabilities.clear();
   usingExtDataPort_ = UseExtensionDataPort;
+  usingEpsv_ = UseExtensionDataPort;
+  sizes_.clear();
 
   if (!channel_)
     channel_ = std::make_unique<TFtpControlChannel>(

@@ -1,6 +1,8 @@
 // The FTP download client: one control connection over TCP/IPv4, the login,
 // the size query and the retrieval of one file at a time over an active data
-// connection (the server connects back to the client).
+// connection (the server connects back to the client). When the server
+// cannot connect back, the client turns to passive mode for good; a transfer
+// cut short is resumed a few times before its failure is reported.
 //
 // Everything runs on the caller's thread and blocks it; the events are
 // delivered synchronously from inside the calls. A handler must not start
@@ -8,7 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +62,11 @@ class TFtpClient {
   uint16_t DataPort = 0;
   uint16_t DataPortMin = 0;
   uint16_t DataPortMax = 0;
+  // A transfer cut short gets up to ResumeAttempts more attempts, the first
+  // after ResumePause milliseconds and each later one after twice the pause
+  // before it (never longer than TransferTimeout, when that is set).
+  int32_t ResumeAttempts = 3;
+  int32_t ResumePause = 250;
 
   TStatusEvent OnStatus;
   TWorkBeginEvent OnWorkBegin;
@@ -71,6 +80,9 @@ class TFtpClient {
   std::string SystemDesc;
   std::vector<std::string> Capabilities;
   bool UsingExtDataPort() const { return usingExtDataPort_; }
+  // True once an active data connection could not be made: from then on,
+  // for the client's life, every transfer is passive.
+  bool SwitchedToPassive() const { return switchedToPassive_; }
   // Minutes reported by "SITE ZONE" (210); kept, not used.
   int32_t ServerTimeZoneMinutes() const { return serverTimeZone_; }
 
@@ -115,7 +127,7 @@ class TFtpClient {
   };
 
   void Status(TFtpStatus status, const std::string& text);
-  void BeginWork(TWorkMode mode, int64_t max);
+  void BeginWork(TWorkMode mode, int64_t max, int64_t startCount = 0);
   void DoWork(TWorkMode mode, int64_t bytes);
   void EndWork(TWorkMode mode);
 
@@ -127,16 +139,31 @@ class TFtpClient {
   bool SiteZoneWanted() const;
   void DisconnectAfterFailure(bool notifyPeer) noexcept;
 
-  void Retrieve(const std::string& command, TFtpStream& dest, bool restart);
+  // How one attempt at a retrieval ended.
+  enum class AttemptEnd {
+    Complete,      // the server's final reply accepted the transfer
+    Failed,        // an error for the caller; nothing to try again
+    ActiveFailed,  // the server could not or would not connect back
+    Cut,           // broken off; the control connection is still in step
+  };
+  struct Attempt {
+    AttemptEnd End = AttemptEnd::Complete;
+    std::exception_ptr Failure;
+  };
+  Attempt Retrieve(const std::string& command, TFtpStream& dest, int64_t restOffset, int64_t startCount);
+  void PauseBeforeResume(int resume);
   Socket OpenListener();
-  void AnnouncePort(const Socket& listener);
+  bool AnnouncePort(const Socket& listener);
   Socket AcceptDataConnection(Socket& listener);
   Socket OpenPassiveConnection();
-  void ReadData(Socket& data, TFtpStream& dest);
+  void ReadData(Socket& data, TFtpStream& dest, int64_t startCount, bool& dataBroken);
 
   std::unique_ptr<TFtpControlChannel> channel_;
   TFtpTransferType transferType_ = ftASCII;
   bool usingExtDataPort_ = false;
+  bool usingEpsv_ = false;          // per connection: "EPSV" not refused yet
+  bool switchedToPassive_ = false;  // for the client's life
+  std::map<std::string, int64_t> sizes_;  // per connection: what "SIZE" said
   bool resumeProbed_ = false;
   bool canResume_ = false;
   bool dataConnectionOpen_ = false;

@@ -32,6 +32,9 @@ VORN_FTP_ERROR(EFtpReadLnMaxLineLengthExceeded, EFtpError, "Max line length exce
 VORN_FTP_ERROR(EFtpReplyError, EFtpError, "");
 VORN_FTP_ERROR(EFtpFileAlreadyExists, EFtpError, "Destination file already exists.");
 VORN_FTP_ERROR(EFtpAcceptTimeout, EFtpError, "Accept timed out.");
+// "Transfer incomplete: <received> of <size> bytes received.", when every
+// attempt ended before the size the server gave.
+VORN_FTP_ERROR(EFtpIncompleteTransfer, EFtpError, "Transfer incomplete.");
 
 #undef VORN_FTP_ERROR
 

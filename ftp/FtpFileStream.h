@@ -14,7 +14,8 @@ class TFtpFileStream : public TFtpStream {
   int64_t Position() const override { return file_.Position(); }
   int64_t Size() const override { return file_.Size(); }
   // Files are only opened at their end or created empty by the client, so
-  // they never need cutting; growing is done by seeking and writing.
+  // the only cut they need is back to empty (a download started again);
+  // growing is done by seeking and writing.
   void SetSize(int64_t size) override;
 
  private:

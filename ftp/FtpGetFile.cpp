@@ -9,9 +9,16 @@
 
 namespace vorn {
 
+// Emptying the file is opening it again as a new empty one (a download
+// that starts again from the beginning); other cuts never happen, since the
+// file is only ever continued from its end or written from its start.
 void TFtpFileStream::SetSize(int64_t size) {
   int64_t current = file_.Size();
   if (size == current) return;
+  if (size == 0) {
+    file_ = WinFile(file_.Path(), FileOpen::CreateAlways);
+    return;
+  }
   if (size < current)
     throw FileError(ERROR_INVALID_PARAMETER, "Cannot truncate file \"" + file_.Path() + "\".");
   int64_t position = file_.Position();

@@ -1,7 +1,6 @@
-// The size query and the retrieval of one file over an active data
-// connection: the client listens, announces its address with "EPRT" or
-// "PORT", and the server connects back to it.
-#include <chrono>
+// The size query, the restart probe and one attempt at a retrieval: the data
+// connection (FtpDataConnection.cpp), the command, the reading and the
+// finishing. FtpResume.cpp decides what follows an attempt that failed.
 #include <exception>
 #include <utility>
 #include <vector>
@@ -34,6 +33,10 @@ int64_t TFtpClient::Size(const std::string& AFileName) {
   if (changed) SetTransferType(ftBinary);
   try {
     if (SendCmd("SIZE " + AFileName, {}) == 213) result = SizeFromReply(LastCmdResult);
+    // Kept for the retrieval of the same file, which can then tell a
+    // transfer that ended early.
+    if (result >= 0) sizes_[AFileName] = result;
+    else sizes_.erase(AFileName);
   } catch (...) {
     if (changed) SetTransferType(previous);
     throw;
@@ -51,14 +54,15 @@ bool TFtpClient::CanResume() {
   return canResume_;
 }
 
-void TFtpClient::Get(const std::string& ASourceFile, TFtpStream& ADest, bool AResume) {
-  bool restart = AResume && CanResume();
-  Retrieve("RETR " + ASourceFile, ADest, restart);
-}
-
-void TFtpClient::Retrieve(const std::string& command, TFtpStream& dest, bool restart) {
+// One attempt: the data connection, "REST" when asked for, the command,
+// the reading, and the finishing, which runs in every case. What the
+// attempt ended with decides whether the caller tries again: only when the
+// control connection is still in step (the reply that ended it was read).
+TFtpClient::Attempt TFtpClient::Retrieve(const std::string& command, TFtpStream& dest, int64_t restOffset,
+                                         int64_t startCount) {
   if (!channel_) throw EFtpNotConnected();
   Status(ftpTransfer, "Starting FTP transfer");
+  const bool passive = Passive || switchedToPassive_;
   std::exception_ptr failure;
   Socket listener;
   Socket data;
@@ -67,22 +71,50 @@ void TFtpClient::Retrieve(const std::string& command, TFtpStream& dest, bool res
   // one; a failure before that (a port that cannot be listened on, a refused
   // command) is reported as it is, without waiting for a reply nobody asked for.
   bool finalReplyOwed = false;
+  int finalCode = 0;          // the code of the reply that ended the attempt, once read
+  bool refused = false;       // the server refused instead of transferring
+  bool activeFailed = false;  // the server did not connect back
+  bool dataBroken = false;    // the data connection failed during the reading
   try {
-    if (Passive) {
+    if (passive) {
       data = OpenPassiveConnection();
     } else {
       listener = OpenListener();
-      AnnouncePort(listener);
+      if (!AnnouncePort(listener)) {
+        finalCode = LastCmdResult.NumericCode;
+        refused = activeFailed = true;
+        RaiseLastReply();
+      }
     }
-    if (restart) SendCmd("REST " + std::to_string(dest.Position()), {350});
-    SendCmd(command, {125, 150, 154});
+    if (restOffset >= 0) SendCmd("REST " + std::to_string(restOffset), {350});
+    const int code = SendCmd(command, {});
+    if (code != 125 && code != 150 && code != 154) {
+      finalCode = code;
+      refused = true;
+      activeFailed = !passive && code == 425;
+      RaiseLastReply();
+    }
     finalReplyOwed = true;
-    if (!Passive) data = AcceptDataConnection(listener);
-    ReadData(data, dest);
+    if (!passive) {
+      activeFailed = true;  // until the server connects
+      data = AcceptDataConnection(listener);
+      if (!data.IsOpen()) {
+        // The server answered instead of connecting: that was its final reply.
+        finalReplyOwed = false;
+        finalCode = GetResponse({});
+        refused = true;
+        activeFailed = finalCode == 425 || finalCode < 300;
+        if (finalCode < 300) throw EFtpAcceptTimeout();
+        RaiseLastReply();
+      }
+      activeFailed = false;
+    }
+    ReadData(data, dest, startCount, dataBroken);
   } catch (...) {
     failure = std::current_exception();
   }
   // Finishing. An error raised here replaces the one on its way.
+  const bool failedBefore = failure != nullptr;
   data.Close();
   listener.Close();
   dataConnectionOpen_ = false;
@@ -90,130 +122,39 @@ void TFtpClient::Retrieve(const std::string& command, TFtpStream& dest, bool res
     Status(ftpAborted, "Transfer aborted");
   } else {
     Status(ftpReady, "Transfer complete");
-    GetResponse({226, 225, 250});
-  }
-  if (failure) std::rethrow_exception(failure);
-}
-
-Socket TFtpClient::OpenListener() {
-  Socket listener;
-  try {
-    listener = Socket::Create();
-  } catch (const SocketError& e) {
-    RaiseFtpSocketError(e);
-  }
-  uint32_t ip = channel_->LocalAddress().Ip;
-  bool bound = false;
-  if (DataPort == 0 && DataPortMin != 0 && DataPortMax >= DataPortMin) {
-    for (uint32_t port = DataPortMin; port <= DataPortMax && !bound; ++port) {
-      try {
-        listener.Bind(ip, static_cast<uint16_t>(port));
-        bound = true;
-      } catch (const SocketError&) {
-      }
-    }
-  } else {
     try {
-      listener.Bind(ip, DataPort);
-      bound = true;
-    } catch (const SocketError&) {
+      finalCode = GetResponse({});
+      if (finalCode != 226 && finalCode != 225 && finalCode != 250) RaiseLastReply();
+    } catch (...) {
+      failure = std::current_exception();
     }
   }
-  if (!bound) throw EFtpCouldNotBindSocket();
-  try {
-    listener.Listen(1);
-  } catch (const SocketError& e) {
-    RaiseFtpSocketError(e);
-  }
-  return listener;
-}
 
-void TFtpClient::AnnouncePort(const Socket& listener) {
-  SocketAddress local;
-  try {
-    local = listener.LocalAddress();
-  } catch (const SocketError& e) {
-    RaiseFtpSocketError(e);
+  Attempt attempt;
+  attempt.Failure = failure;
+  const bool accepted = finalCode == 226 || finalCode == 225 || finalCode == 250;
+  // Broken off on the way, and not by a failure on this side (a local file
+  // that cannot be written: the server answers 426 to that too).
+  const bool brokenOff = (finalCode == 426 || finalCode == 451) && (!failedBefore || dataBroken || refused);
+  if (finalCode == 0) {
+    attempt.End = AttemptEnd::Failed;  // no reply ended it: the control connection is out of step
+  } else if (activeFailed) {
+    attempt.End = AttemptEnd::ActiveFailed;
+  } else if (brokenOff || (accepted && dataBroken)) {
+    attempt.End = AttemptEnd::Cut;
+  } else if (failure) {
+    attempt.End = AttemptEnd::Failed;
   }
-  std::string address = ExternalIP.empty() ? local.IpText() : ExternalIP;
-  if (usingExtDataPort_) {
-    if (SendCmd(EprtCommand(address, local.Port), {}) == 200) return;
-    usingExtDataPort_ = false;
-  }
-  uint32_t ip = 0;
-  try {
-    ip = ResolveHost(address);
-  } catch (const SocketError& e) {
-    RaiseFtpSocketError(e);
-  }
-  SendCmd(PortCommand(ip, local.Port), {200});
-}
-
-// Passive mode, for callers that cannot be reached by the server: "EPSV"
-// (falling back on "PASV" as "EPRT" falls back on "PORT"), then the client
-// connects. It connects to the address of the control connection whatever
-// address a "PASV" reply names: a server behind a translating router names
-// one it cannot be reached at, and a hostile one could point elsewhere.
-Socket TFtpClient::OpenPassiveConnection() {
-  uint16_t port = 0;
-  bool found = false;
-  if (usingExtDataPort_) {
-    if (SendCmd("EPSV", {}) == 229) {
-      found = PortFromEpsvReply(LastCmdResult.TextWithLineBreaks(), port);
-      if (!found) throw EFtpReplyRFCError(LastCmdResult.NumericCode, LastCmdResult.TextWithLineBreaks());
-    } else {
-      usingExtDataPort_ = false;
-    }
-  }
-  if (!found) {
-    SendCmd("PASV", {227});
-    if (!PortFromPasvReply(LastCmdResult.TextWithLineBreaks(), port))
-      throw EFtpReplyRFCError(LastCmdResult.NumericCode, LastCmdResult.TextWithLineBreaks());
-  }
-  try {
-    Socket data = Socket::Create();
-    data.Connect(SocketAddress{channel_->PeerAddress().Ip, port}, ConnectTimeout);
-    return data;
-  } catch (const SocketError& e) {
-    RaiseFtpSocketError(e);
-  }
-}
-
-// Only the server we are logged in to may connect: anyone else could slip
-// forged bytes into the download. Other callers are closed at once and the
-// wait goes on for what is left of ListenTimeout.
-Socket TFtpClient::AcceptDataConnection(Socket& listener) {
-  using Clock = std::chrono::steady_clock;
-  bool limited = ListenTimeout > 0;
-  auto deadline = Clock::now() + std::chrono::milliseconds(limited ? ListenTimeout : 0);
-  uint32_t server = channel_->PeerAddress().Ip;
-  for (;;) {
-    int32_t left = 0;
-    if (limited) {
-      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (ms <= 0) throw EFtpAcceptTimeout();
-      left = static_cast<int32_t>(ms);
-    }
-    SocketAddress peer;
-    Socket data;
-    try {
-      data = listener.Accept(left, peer);
-    } catch (const SocketError& e) {
-      RaiseFtpSocketError(e);
-    }
-    if (!data.IsOpen()) continue;  // nothing yet: the deadline check decides
-    if (peer.Ip == server) {
-      listener.Close();
-      return data;
-    }
-  }
+  return attempt;
 }
 
 // Blocks of 32768 bytes are reported and written as soon as they are full;
 // the rest when the server closes the connection, or when reading fails (the
 // bytes held are then written before the error goes on).
-void TFtpClient::ReadData(Socket& data, TFtpStream& dest) {
-  BeginWork(wmRead, 0);
+// dataBroken tells that the data connection failed (a socket error, or no
+// data within TransferTimeout) rather than anything on this side.
+void TFtpClient::ReadData(Socket& data, TFtpStream& dest, int64_t startCount, bool& dataBroken) {
+  BeginWork(wmRead, 0, startCount);
   std::vector<char> block(kDataBlock);
   size_t held = 0;
   auto deliver = [&]() {
@@ -232,9 +173,13 @@ void TFtpClient::ReadData(Socket& data, TFtpStream& dest) {
       try {
         n = data.Receive(block.data() + held, kDataBlock - held, TransferTimeout);
       } catch (const SocketError& e) {
+        dataBroken = true;
         RaiseFtpSocketError(e);
       }
-      if (n < 0) throw EFtpReadTimeout();
+      if (n < 0) {
+        dataBroken = true;
+        throw EFtpReadTimeout();
+      }
       if (n == 0) break;
       held += static_cast<size_t>(n);
       if (held == kDataBlock) deliver();

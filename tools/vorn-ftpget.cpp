@@ -2,8 +2,13 @@
 // every event of the FTP client as one line, for support staff and scripts.
 //
 //   vorn-ftpget HOST PORT USER PASSWORD REMOTE LOCAL [--account A]
-//               [--no-extension-port] [--read-timeout MS]
+//               [--no-extension-port] [--passive] [--read-timeout MS]
 //               [--listen-timeout MS] [--transfer-timeout MS]
+//               [--resume-pause MS]
+//
+// Like the steps, it starts in active mode, turns to passive mode when the
+// server cannot connect back, and resumes a transfer cut short; each of
+// these says so in a "status 5" line. --passive starts in passive mode.
 //
 // Output (a stable format that scripts parse), one line per event:
 //   status <number> <text> | workbegin <read|write> <max> |
@@ -49,8 +54,11 @@ const char* ModeName(TWorkMode mode) { return mode == wmRead ? "read" : "write";
 int Usage(std::FILE* out = stderr, int status = 2) {
   std::fputs(
       "usage: vorn-ftpget HOST PORT USER PASSWORD REMOTE LOCAL [--account A] [--no-extension-port]\n"
-      "                   [--read-timeout MS] [--listen-timeout MS] [--transfer-timeout MS]\n"
-      "Downloads REMOTE into LOCAL as the download steps do, printing every event of the client.\n"
+      "                   [--passive] [--read-timeout MS] [--listen-timeout MS] [--transfer-timeout MS]\n"
+      "                   [--resume-pause MS]\n"
+      "Downloads REMOTE into LOCAL as the download steps do, printing every event of the client:\n"
+      "active mode first, passive mode when the server cannot connect back (or from the start with\n"
+      "--passive), and a transfer cut short resumed up to three times, the first after the pause.\n"
       "Exit status: 0 downloaded (last line \"ok\"), 1 the download failed (last line \"error ...\"),\n"
       "2 wrong usage.\n",
       out);
@@ -100,14 +108,17 @@ int main(int argc, char** argv) {
     long value = 0;
     if (option == "--no-extension-port") {
       client.UseExtensionDataPort = false;
+    } else if (option == "--passive") {
+      client.Passive = true;
     } else if (i + 1 < argc && option == "--account") {
       client.Account = argv[++i];
     } else if (i + 1 < argc && (option == "--read-timeout" || option == "--listen-timeout" ||
-                                option == "--transfer-timeout")) {
+                                option == "--transfer-timeout" || option == "--resume-pause")) {
       if (!ParseNumber(argv[++i], 0, 2147483647, value)) return Usage();
       int32_t ms = static_cast<int32_t>(value);
       if (option == "--read-timeout") client.ReadTimeout = ms;
       else if (option == "--listen-timeout") client.ListenTimeout = ms;
+      else if (option == "--resume-pause") client.ResumePause = ms;
       else client.TransferTimeout = ms;
     } else {
       return Usage();

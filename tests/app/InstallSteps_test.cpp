@@ -316,6 +316,22 @@ TEST_F(InstallStepsTest, AMissingRemoteFileIsLoggedAndTheStepGoesOn) {
   EXPECT_EQ(window_.BarrazzaTotale().Position(), 2);
 }
 
+// A server that cannot connect back to the workstation (425): the step's
+// download turns to passive mode, says so in the log, and delivers.
+TEST_F(InstallStepsTest, AServerThatCannotConnectBackDeliversInPassiveMode) {
+  MakePackages();
+  DemoServer server(download_, {QStringLiteral("--active"), QStringLiteral("unreachable")});
+  InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", NoKey);
+  Answerer answerer;
+  steps.BtnZAVClick();
+
+  for (const std::string& line : Log()) EXPECT_NE(line.rfind(" Errore nel download: ", 0), 0u) << line;
+  EXPECT_TRUE(Logged(" Active mode failed, switching to passive mode"));
+  EXPECT_TRUE(steps.FtpClient1().SwitchedToPassive());
+  EXPECT_TRUE(FileExists("C:\\VornZAV\\VornZAV.exe"));
+  EXPECT_EQ(window_.BarrazzaTotale().Position(), 3);
+}
+
 TEST_F(InstallStepsTest, AServerWithoutSizeStillDeliversThePackage) {
   MakePackages();
   DemoServer server(download_, {QStringLiteral("--no-size")});

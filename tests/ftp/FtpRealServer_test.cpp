@@ -1,10 +1,10 @@
 // Downloads from a real FTP server: Debian's pyftpdlib, started on a free
 // loopback port by scripts/ftp-server.py and stopped after each test (on
-// Windows, under wine, ctest starts one for all of them on the host:
-// tests/ftp/ftp-server-fixture). Active mode with "EPRT" and with "PORT"
-// (and passive mode, which the system does not use); the files must arrive
-// byte for byte. The vorn-ftpget tool is checked against the same server for
-// its output format.
+// Windows, under wine, ctest starts them for all tests on the host:
+// tests/ftp/ftp-server-fixture). Active mode with "EPRT" and with "PORT",
+// passive mode, and the turn to passive mode when the server cannot connect
+// back; the files must arrive byte for byte. The vorn-ftpget tool is checked
+// against the same server for its output format.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <poll.h>
@@ -14,6 +14,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -45,7 +46,13 @@ class FtpRealServer : public TempDriveTest {
     served_ = std::filesystem::path(Wide(*folder)) / "served" / root_.filename();
     std::filesystem::create_directories(served_ / "Area_Download");
     WriteFile(served_ / "Area_Download/ZAV.ZIP", content_);
-    const std::string ready = ReadFile(std::filesystem::path(Wide(*folder)) / "ready");
+    // One server per way of serving: "ready" for the plain one, "ready-refuse"
+    // and "ready-unreachable" for those given "--active refuse|unreachable".
+    std::string readyName = "ready";
+    const std::vector<std::string> options = ServerOptions();
+    if (options.size() == 2 && options[0] == "--active") readyName += "-" + options[1];
+    else if (!options.empty()) GTEST_SKIP() << "the host's servers under wine take no other options";
+    const std::string ready = ReadFile(std::filesystem::path(Wide(*folder)) / readyName);
     ASSERT_EQ(std::sscanf(ready.c_str(), "ready %hu", &port_), 1) << "server did not start: " << ready;
 #else
     served_ = Host("served");
@@ -61,6 +68,7 @@ class FtpRealServer : public TempDriveTest {
     std::string script = (SourceDir() / "scripts/ftp-server.py").string();
     std::string root = served_.string();
     std::vector<std::string> args{"/usr/bin/python3", script, "--root", root, "--port", "0", "--no-ascii-size"};
+    for (const std::string& option : ServerOptions()) args.push_back(option);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -97,6 +105,8 @@ class FtpRealServer : public TempDriveTest {
 #endif
     TempDriveTest::TearDown();
   }
+
+  virtual std::vector<std::string> ServerOptions() const { return {}; }
 
   void Download(bool extended, bool passive = false) {
     TFtpClient client;
@@ -165,6 +175,59 @@ TEST_F(FtpRealServer, ToolPrintsEveryEventAsALine) {
   EXPECT_NE(out.find("\nerror EFtpReplyRFCError "), std::string::npos) << out;
   EXPECT_EQ(out.substr(out.size() - 3), "\\n\n");  // the message's CR LF, escaped
 }
+
+// A server that cannot reach the client, both ways it shows: it does not
+// know "PORT" and "EPRT", or its connection back is refused (425). The
+// download turns to passive mode, and the next one starts there; the tool
+// does the same and says so.
+class FtpRealServerWithoutActive : public FtpRealServer, public ::testing::WithParamInterface<const char*> {
+ protected:
+  std::vector<std::string> ServerOptions() const override { return {"--active", GetParam()}; }
+};
+
+TEST_P(FtpRealServerWithoutActive, DownloadTurnsToPassiveMode) {
+  TFtpClient client;
+  EventLog events;
+  events.Attach(client);
+  SetUpClient(client, port_);
+  client.Connect();
+  std::string local = ToWinPath(Host("ZAV.ZIP"));
+  client.Size(site_ + "/Area_Download/ZAV.ZIP");  // as the steps do: it leaves the server in image type
+  events.Take();
+  client.Get(site_ + "/Area_Download/ZAV.ZIP", local, true, true);
+  EXPECT_EQ(ReadFile(Host("ZAV.ZIP")), content_);
+  EXPECT_TRUE(client.SwitchedToPassive());
+  std::vector<std::string> lines = events.Take();
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
+            (std::vector<std::string>{"status 6 Starting FTP transfer", "status 8 Transfer aborted",
+                                      "status 5 Active mode failed, switching to passive mode",
+                                      "status 6 Starting FTP transfer"}));
+  EXPECT_EQ(lines.back(), "status 7 Transfer complete");
+
+  std::filesystem::remove(Host("ZAV.ZIP"));
+  client.Get(site_ + "/Area_Download/ZAV.ZIP", local, true, true);
+  EXPECT_EQ(ReadFile(Host("ZAV.ZIP")), content_);
+  lines = events.Take();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "status 6 Starting FTP transfer"), 1);
+  client.Disconnect();
+
+  std::string tool = ToolProgram("vorn-ftpget");
+  if (!std::filesystem::exists(tool)) GTEST_SKIP() << "vorn-ftpget is not built";
+  int status = -1;
+  std::string out = RunTool(tool + " 127.0.0.1 " + std::to_string(port_) + " zavupdate tovari " + site_ +
+                                "/Area_Download/ZAV.ZIP " + PathText(Host("got.zip")) + " --read-timeout 3000",
+                            status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(ReadFile(Host("got.zip")), content_);
+  EXPECT_NE(out.find("status 8 Transfer aborted\nstatus 5 Active mode failed, switching to passive mode\n"
+                     "status 6 Starting FTP transfer\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(out.substr(out.size() - 3), "ok\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Active, FtpRealServerWithoutActive, ::testing::Values("refuse", "unreachable"));
 
 }  // namespace
 }  // namespace vorn::test

@@ -2,8 +2,12 @@
 // (tests/support/TestSockets) so that it shares no code with the client it checks.
 #include "tests/ftp/ScriptedFtpServer.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <utility>
 
@@ -37,6 +41,12 @@ void Fd::Close() {
 FtpSession::FtpSession(ScriptedFtpServer& server, Fd control) : server_(server), control_(std::move(control)) {}
 
 void FtpSession::Send(const std::string& raw) {
+  for (size_t start = 0; start < raw.size();) {
+    size_t end = raw.find("\r\n", start);
+    if (end == std::string::npos) end = raw.size();
+    server_.Note("S: " + raw.substr(start, end - start));
+    start = end + 2;
+  }
   size_t done = 0;
   while (done < raw.size()) {
     const long n = SendSome(control_.Get(), raw.data() + done, raw.size() - done);
@@ -94,6 +104,8 @@ void FtpSession::Sleep(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
+void FtpSession::Note(const std::string& line) { server_.Note(line); }
+
 void FtpSession::Close() { control_.Close(); }
 
 bool FtpSession::WaitClientClose(int milliseconds) { return WaitPeerClose(control_, milliseconds); }
@@ -127,14 +139,63 @@ bool FtpSession::WaitPeerClose(const Fd& fd, int milliseconds) {
   return false;
 }
 
+namespace {
+
+// A listener on a free port of the loopback address given.
+Fd ListenOn(const std::string& at, uint16_t& port) {
+  Fd fd(OpenStreamSocket());
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (std::sscanf(at.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d) != 4 ||
+      !BindSocket(fd.Get(), (a << 24) | (b << 16) | (c << 8) | d, 0) || !ListenSocket(fd.Get(), 1))
+    throw ScriptStopped("cannot listen on " + at);
+  port = LocalPort(fd.Get());
+  return fd;
+}
+
+}  // namespace
+
+uint16_t FtpSession::AnswerEpsv(const std::string& at) {
+  Read();
+  uint16_t port = 0;
+  passive_ = ListenOn(at, port);
+  Reply("229 Entering Extended Passive Mode (|||" + std::to_string(port) + "|)");
+  return port;
+}
+
+uint16_t FtpSession::AnswerPasv(const std::string& named, const std::string& at) {
+  Read();
+  uint16_t port = 0;
+  passive_ = ListenOn(at, port);
+  Reply("227 Entering Passive Mode (" + named + "," + std::to_string(port >> 8) + "," + std::to_string(port & 255) +
+        ")");
+  return port;
+}
+
+Fd FtpSession::AcceptPassive() {
+  if (!PollIn(passive_.Get(), kWaitMs)) throw ScriptStopped("the client did not connect to the passive port");
+  Fd data(AcceptSocket(passive_.Get()));
+  passive_.Close();
+  return data;
+}
+
+Fd FtpSession::OpenData() {
+  const bool passive = passive_.Valid();
+  Fd data = passive ? AcceptPassive() : ConnectBack();
+  server_.Note(passive ? "D: the client connected to the passive port" : "D: connected back to the client");
+  return data;
+}
+
 void FtpSession::ServeRetr(const std::string& content, const std::string& finalReply) {
   Answer("150 Opening BINARY mode data connection");
   {
-    Fd data = ConnectBack();
+    Fd data = OpenData();
     SendData(data, content);
   }
+  server_.Note("D: " + std::to_string(content.size()) + " bytes sent, closed");
   Reply(finalReply);
 }
+
+void FtpSession::Reset(Fd& data) { ResetSocket(data.Release()); }
 
 void FtpSession::Login(const std::string& featReply) {
   Reply("220 Scripted FTP server ready");
@@ -171,6 +232,12 @@ ScriptedFtpServer::ScriptedFtpServer(Script script) {
 ScriptedFtpServer::~ScriptedFtpServer() {
   stopping_ = true;
   Join();
+  if (const char* path = std::getenv("VORN_FTP_TRANSCRIPT")) {
+    std::ofstream out(path, std::ios::app);
+    if (auto* test = ::testing::UnitTest::GetInstance()->current_test_info())
+      out << "== " << test->test_suite_name() << "." << test->name() << "\n";
+    for (const auto& line : Transcript()) out << line << "\n";
+  }
 }
 
 void ScriptedFtpServer::Join() {
@@ -204,8 +271,22 @@ void ScriptedFtpServer::Run(Script script) {
 }
 
 void ScriptedFtpServer::Record(const std::string& command) {
+  Note("C: " + command);
   std::lock_guard lock(mutex_);
   commands_.push_back(command);
+}
+
+// The cases that flood the client with lines would flood the transcript.
+void ScriptedFtpServer::Note(const std::string& line) {
+  constexpr size_t kMaxTranscript = 10000;
+  std::lock_guard lock(mutex_);
+  if (transcript_.size() < kMaxTranscript) transcript_.push_back(line);
+  else if (transcript_.size() == kMaxTranscript) transcript_.push_back("...");
+}
+
+std::vector<std::string> ScriptedFtpServer::Transcript() const {
+  std::lock_guard lock(mutex_);
+  return transcript_;
 }
 
 void ScriptedFtpServer::Fail(const std::string& why) {

@@ -1,8 +1,9 @@
 // A scripted FTP server for the client's tests. It listens on a free
 // loopback port and runs one session on its own thread: the test's script
 // sends replies, reads (and so records) commands, connects back to the
-// address that the client announced for a data connection, stalls and
-// closes where the case needs it. When the script ends the server keeps
+// address that the client announced for a data connection or listens for
+// the client's in passive mode, stalls, cuts and closes where the case
+// needs it. When the script ends the server keeps
 // recording commands, answers "QUIT" with 221 and closes, and stops at the
 // client's close. Every wait is bounded, so a broken case fails instead of
 // hanging.
@@ -14,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/support/TestSockets.h"
@@ -30,6 +32,7 @@ class Fd {
   Fd& operator=(Fd&& other) noexcept;
   NativeSocket Get() const { return fd_; }
   bool Valid() const { return fd_ != kNoSocket; }
+  NativeSocket Release() { return std::exchange(fd_, kNoSocket); }
   void Close();
 
  private:
@@ -53,6 +56,8 @@ class FtpSession {
   // Reads one command and answers it with the reply line(s): lines are
   // separated by "\n" and each sent with CR LF.
   std::string Answer(const std::string& reply);
+  // Adds a line to the transcript (what a script did on a data connection).
+  void Note(const std::string& line);
   // Waits, giving up early when the server is being stopped.
   void Sleep(int milliseconds);
   // Closes the control connection.
@@ -67,9 +72,23 @@ class FtpSession {
   // True when the peer closed the connection within the time.
   static bool WaitPeerClose(const Fd& fd, int milliseconds);
 
-  // Serves a "RETR": answers 150, connects back, sends the bytes, closes the
-  // data connection and answers with the final reply.
+  // Passive mode: reads the command ("EPSV" or "PASV"), listens on a free
+  // port of the given loopback address and answers with that port, "229"
+  // or "227" (the latter naming the host given, "127,0,0,1" form). Returns
+  // the port.
+  uint16_t AnswerEpsv(const std::string& at = "127.0.0.1");
+  uint16_t AnswerPasv(const std::string& named, const std::string& at = "127.0.0.1");
+  // The client's connection to the passive port (closing the listener).
+  Fd AcceptPassive();
+  // The data connection of a transfer: the client's, after "EPSV" or
+  // "PASV"; otherwise one made back to the address it announced.
+  Fd OpenData();
+
+  // Serves a "RETR": answers 150, opens the data connection, sends the
+  // bytes, closes the data connection and answers with the final reply.
   void ServeRetr(const std::string& content, const std::string& finalReply = "226 Transfer complete");
+  // Closes a data connection with a reset instead of an orderly close.
+  static void Reset(Fd& data);
 
   // The standard login of the client with default settings: greeting, HOST
   // (refused), USER, PASS, FEAT with the given reply, TYPE A, SYST, TYPE A.
@@ -84,6 +103,7 @@ class FtpSession {
   std::string input_;
   uint32_t dataIp_ = 0;
   uint16_t dataPort_ = 0;
+  Fd passive_;
 };
 
 class ScriptedFtpServer {
@@ -97,6 +117,10 @@ class ScriptedFtpServer {
   // ran out).
   void Join();
   std::vector<std::string> Commands() const;
+  // The session as it went: "C: " commands, "S: " reply lines, "D: " what
+  // happened on data connections. With VORN_FTP_TRANSCRIPT set, it is also
+  // appended to that file when the server is destroyed, under the test's name.
+  std::vector<std::string> Transcript() const;
   // Why the script stopped early, or empty.
   std::string Failure() const;
   bool Stopping() const { return stopping_; }
@@ -105,6 +129,7 @@ class ScriptedFtpServer {
   friend class FtpSession;
   void Run(Script script);
   void Record(const std::string& command);
+  void Note(const std::string& line);
   void Fail(const std::string& why);
 
   Fd listener_;
@@ -112,6 +137,7 @@ class ScriptedFtpServer {
   std::atomic<bool> stopping_{false};
   mutable std::mutex mutex_;
   std::vector<std::string> commands_;
+  std::vector<std::string> transcript_;
   std::string failure_;
   std::thread thread_;
 };

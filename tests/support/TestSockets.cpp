@@ -111,6 +111,15 @@ bool WaitReadable(NativeSocket socket, int milliseconds) {
 #endif
 }
 
+void ResetSocket(NativeSocket socket) {
+  if (socket == kNoSocket) return;
+  linger hard{};
+  hard.l_onoff = 1;
+  hard.l_linger = 0;
+  ::setsockopt(N(socket), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
+  CloseSocket(socket);
+}
+
 void SendImmediately(NativeSocket socket) {
   int one = 1;
   ::setsockopt(N(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);

@@ -25,6 +25,8 @@ long SendSome(NativeSocket socket, const char* data, size_t size);
 long ReceiveSome(NativeSocket socket, char* buffer, size_t size);
 // True when something can be read (or the peer closed) within the time.
 bool WaitReadable(NativeSocket socket, int milliseconds);
+// Closes with a reset (RST) instead of an orderly close.
+void ResetSocket(NativeSocket socket);
 // Small writes go out at once, not held back by Nagle.
 void SendImmediately(NativeSocket socket);
 // A listener on a port that another left in TIME_WAIT (POSIX only: on
