@@ -74,7 +74,9 @@ TEST_F(WinFileTest, OpeningFollowsWindowsRules) {
   ASSERT_TRUE(file.TryOpen("C:\\existing.txt", FileOpen::CreateAlways));
   file.Close();
   EXPECT_EQ(Read(Host("Existing.TXT")), "");
-  EXPECT_FALSE(fs::exists(Host("existing.txt")));
+#ifndef _WIN32
+  EXPECT_FALSE(fs::exists(Host("existing.txt")));  // the host's names keep their case
+#endif
 
   ASSERT_TRUE(SetFileAttributes("C:\\Existing.TXT", FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(file.TryOpen("C:\\Existing.TXT", FileOpen::ReadWrite));

@@ -54,7 +54,7 @@ class ExtractTest : public ::testing::Test {
   std::vector<std::string> AllFiles() const {
     std::vector<std::string> files;
     for (const auto& item : fs::recursive_directory_iterator(temp.Root())) {
-      const std::string rel = fs::relative(item.path(), temp.Root()).string();
+      const std::string rel = fs::relative(item.path(), temp.Root()).generic_string();
       if (item.is_regular_file() && rel != "t.zip" && rel.rfind("drive_c", 0) != 0) files.push_back(rel);
     }
     std::sort(files.begin(), files.end());
