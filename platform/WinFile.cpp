@@ -180,6 +180,23 @@ FileInfo WinFile::Info() const {
   return info;
 }
 
+WinFile WinFile::ReopenSame() const {
+  if (fd_ < 0) Raise(ERROR_INVALID_PARAMETER, path_);
+  // The descriptor's entry in /proc opens the file it stands for, by inode,
+  // with a new open-file description (dup would share the position).
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  const int fd = open(self.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) Raise(WinErrorFromErrno(errno), path_);
+  struct stat mine {}, other {};
+  if (fstat(fd_, &mine) != 0 || fstat(fd, &other) != 0 || mine.st_dev != other.st_dev || mine.st_ino != other.st_ino) {
+    ::close(fd);
+    Raise(ERROR_GEN_FAILURE, path_);
+  }
+  WinFile again;
+  again.Adopt(fd, path_);
+  return again;
+}
+
 void WinFile::Flush() {
   if (fd_ < 0) Raise(ERROR_INVALID_PARAMETER, path_);
   if (fsync(fd_) != 0 && errno != EINVAL) Raise(ERROR_WRITE_FAULT, path_);
