@@ -219,19 +219,22 @@ InstallSteps::Fetched InstallSteps::FetchAndUnpack(const Package& package) {
 
   Fetched fetched;
   const std::string localFile = InstTempDir + package.LocalName;
-  const bool privateFolder = WorkFolderIsPrivate();
+  bool usable = WorkFolderIsPrivate();
   bool downloaded = false;
   std::shared_ptr<WinFile> file;
   std::optional<int64_t> release;
-  if (privateFolder) {
-    EmptyFolder(InstTempDir);
+  if (usable && !EmptyFolder(InstTempDir)) {
+    window_.AddLogLine(" Cartella temporanea non svuotata, non usata: " + InstTempDir);
+    usable = false;
+  }
+  if (usable) {
     downloaded = Download(package);
     if (auto opened = std::make_shared<WinFile>(); opened->TryOpen(localFile, FileOpen::Read)) file = opened;
     if (packageKey_ && downloaded && file) release = VerifiedRelease(package, *file);
   }
-  fetched.Trusted = privateFolder && (!packageKey_ || release.has_value());
+  fetched.Trusted = usable && (!packageKey_ || release.has_value());
   fetched.Release = release.value_or(0);
-  if (privateFolder && !fetched.Trusted) {
+  if (usable && !fetched.Trusted) {
     window_.AddLogLine(" Pacchetto non verificato: " + package.RemoteName);
     file.reset();
     DeleteFile(localFile);

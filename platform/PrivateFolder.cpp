@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "platform/WinPath.h"
 
@@ -49,12 +51,28 @@ bool EmptyFolder(const std::string& path) {
   const auto host = path.empty() ? std::nullopt : ToHostPath(path);
   if (!host) return false;
   std::error_code error;
-  fs::directory_iterator items(*host, error);
+  std::vector<fs::path> items;
+  for (fs::directory_iterator it(*host, error), end; !error && it != end; it.increment(error)) {
+    items.push_back(it->path());
+  }
   if (error) return false;
   bool emptied = true;
-  for (const fs::directory_entry& item : items) {
+  for (const fs::path& item : items) {
     // remove_all removes a link, not what it points to.
-    fs::remove_all(item.path(), error);
+    if (fs::remove_all(item, error) != static_cast<std::uintmax_t>(-1) && !error) continue;
+    // A folder without write rights (unpacked read-only) keeps its
+    // entries: give the owner the rights back, then try again.
+    error.clear();
+    if (fs::is_directory(fs::symlink_status(item, error))) {
+      fs::permissions(item, fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow, error);
+      for (fs::recursive_directory_iterator it(item, error), end; !error && it != end; it.increment(error)) {
+        if (it->is_directory(error) && !it->is_symlink(error)) {
+          fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+        }
+      }
+    }
+    error.clear();
+    fs::remove_all(item, error);
     if (error) emptied = false;
   }
   return emptied;

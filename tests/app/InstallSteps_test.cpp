@@ -557,6 +557,9 @@ TEST_F(InstallStepsTest, TheWorkFolderIsTheUsersAloneAndHoldsOnlyThePackage) {
   const fs::path work = Host(InstTempDir);
   // Left by an earlier run, or planted: not copied.
   test::ScratchFolder::Write(work / "Quadra.exe", "planted");
+  fs::create_directories(work / "ArchiviVuoti");
+  test::ScratchFolder::Write(work / "ArchiviVuoti" / "Vecchia.db", "planted");
+  fs::permissions(work / "ArchiviVuoti", fs::perms::owner_read | fs::perms::owner_exec);
   fs::permissions(work, fs::perms::all);
   {
     InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", NoKey);
@@ -566,6 +569,8 @@ TEST_F(InstallStepsTest, TheWorkFolderIsTheUsersAloneAndHoldsOnlyThePackage) {
     EXPECT_TRUE(FileExists("C:\\VornZAV\\Livella.exe"));
     EXPECT_FALSE(FileExists("C:\\VornZAV\\Quadra.exe"));
     EXPECT_FALSE(fs::exists(work / "Quadra.exe"));
+    EXPECT_FALSE(FileExists("C:\\VornZAV\\ArchiviVuoti\\Vecchia.db"));
+    EXPECT_TRUE(FileExists("C:\\VornZAV\\ArchiviVuoti\\Medici.db"));
   }
 
   // A link in its place, to a folder anyone may write.
