@@ -10,6 +10,7 @@
 #include "platform/CodePage.h"
 #include "platform/WinFile.h"
 #include "tests/zip/ZipTestSupport.h"
+#include "zip/Extract.h"
 #include "zip/ZipMessageIds.h"
 #include "zip/ZipUnpacker.h"
 
