@@ -17,9 +17,9 @@
 #include "platform/FileSystem.h"
 #include "platform/PrivateFolder.h"
 #include "platform/Shell.h"
+#include "platform/Wildcard.h"
 #include "platform/WinFile.h"
 #include "signature/InstalledReleases.h"
-#include "platform/Wildcard.h"
 
 namespace vorn {
 
@@ -155,9 +155,11 @@ void InstallSteps::BtnAvantiClick() {
     // The engine's installer runs on its own: the user says when it is done.
     // When nothing was started (the package was refused), there is nothing
     // to wait for.
-    if (engineSetupStarted_) window_.ShowMessageBox(MessageBoxKind::Information,
-                           "Attendere fin quando DBE finisce l'installazione. premere OK a termine "
-                           "dell'installazione del DBE.");
+    if (engineSetupStarted_) {
+      window_.ShowMessageBox(MessageBoxKind::Information,
+                             "Attendere fin quando DBE finisce l'installazione. premere OK a termine "
+                             "dell'installazione del DBE.");
+    }
   }
 
   window_.Press(TStepButton::BtnZAV);
