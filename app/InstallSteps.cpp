@@ -15,8 +15,11 @@
 #include "app/ZipDialogBox.h"
 #include "engine/DBEngine.h"
 #include "platform/FileSystem.h"
+#include "platform/PrivateFolder.h"
 #include "platform/Shell.h"
 #include "platform/Wildcard.h"
+#include "platform/WinFile.h"
+#include "signature/InstalledReleases.h"
 
 namespace vorn {
 
@@ -147,11 +150,16 @@ void InstallSteps::BtnAvantiClick() {
     window_.AddLogLine(" DBE risulta già installato...");
     for (int i = 0; i < 3; ++i) window_.BarrazzaTotale().StepIt();
   } else {
+    engineSetupStarted_ = false;
     window_.Press(TStepButton::BtnDBE);
     // The engine's installer runs on its own: the user says when it is done.
-    window_.ShowMessageBox(MessageBoxKind::Information,
-                           "Attendere fin quando DBE finisce l'installazione. premere OK a termine "
-                           "dell'installazione del DBE.");
+    // When nothing was started (the package was refused), there is nothing
+    // to wait for.
+    if (engineSetupStarted_) {
+      window_.ShowMessageBox(MessageBoxKind::Information,
+                             "Attendere fin quando DBE finisce l'installazione. premere OK a termine "
+                             "dell'installazione del DBE.");
+    }
   }
 
   window_.Press(TStepButton::BtnZAV);
@@ -162,27 +170,31 @@ void InstallSteps::BtnAvantiClick() {
 }
 
 void InstallSteps::BtnDBEClick() {
-  if (!FetchAndUnpack({"dbe_2018.zip", "\\dbe_2018.zip", " Controllo DBE...", " Inizio download DBE dal web...",
-                       " Fine download DBE"})) {
-    return;
-  }
+  engineSetupStarted_ = false;
+  const Package package{"dbe_2018.zip", "\\dbe_2018.zip", " Controllo DBE...", " Inizio download DBE dal web...",
+                        " Fine download DBE"};
+  const Fetched fetched = FetchAndUnpack(package);
+  if (!fetched.Trusted) return;
   window_.BarrazzaTotale().StepIt();
   window_.AddLogLine(" Fine decompressione del file scaricato");
   window_.AddLogLine(Separator);
   window_.AddLogLine(" Avvio installazione DBE");
   window_.AddLogLine(Separator);
-  // Started and left to run on its own; its result is not looked at.
-  ShellExecute(InstTempDir + "\\Dbe_2018\\Setup.exe");
+  // Started from the private folder it was unpacked into, and left to run
+  // on its own. Started or not, nothing is logged.
+  engineSetupStarted_ = WorkFolderIsPrivate() && ShellExecute(InstTempDir + "\\Dbe_2018\\Setup.exe") > 32;
+  if (fetched.Unpacked && engineSetupStarted_) RecordRelease(package, fetched.Release);
 }
 
 void InstallSteps::BtnZAVClick() {
-  if (!FetchAndUnpack({"ZAV.ZIP", "\\ZAV.ZIP", " Controllo ZAV...", " Inizio download ZAV dal web...",
-                       " Fine download ZAV"})) {
-    return;
-  }
+  const Package package{"ZAV.ZIP", "\\ZAV.ZIP", " Controllo ZAV...", " Inizio download ZAV dal web...",
+                        " Fine download ZAV"};
+  const Fetched fetched = FetchAndUnpack(package);
+  if (!fetched.Trusted) return;
   window_.AddLogLine(" Fine decompressione del file scaricato");
   window_.AddLogLine(Separator);
   CopyModuleFiles();
+  if (fetched.Unpacked) RecordRelease(package, fetched.Release);
 }
 
 void InstallSteps::BtnAliasClick() {
@@ -192,10 +204,14 @@ void InstallSteps::BtnAliasClick() {
 void InstallSteps::AllineaVersioneClick() { alignment_->AllineaVersioneClick(); }
 
 // The steps both download buttons share, up to the end of the unpacking.
-// False when a signing key is set and the package is not signed with it:
-// the package is deleted unopened and the step unpacks, copies and starts
-// nothing.
-bool InstallSteps::FetchAndUnpack(const Package& package) {
+// The package is downloaded into InstTempDir, a folder only this user can
+// write, emptied first so that what the step goes on to copy or start comes
+// from this package alone. It is then opened once: the check reads that
+// open file and the unpacking reads it again through a second handle on the
+// same file, so nothing can change between the two. Not trusted (a key is
+// set and the package is not good, or the folder is not private): the
+// package is deleted and the step unpacks, copies and starts nothing.
+InstallSteps::Fetched InstallSteps::FetchAndUnpack(const Package& package) {
   ConnectToServer();
   window_.AddLogLine(Separator);
   window_.AddLogLine(package.CheckText);
@@ -203,27 +219,59 @@ bool InstallSteps::FetchAndUnpack(const Package& package) {
   window_.AddLogLine(package.StartText);
   window_.Barrazza().SetPosition(0);
 
+  Fetched fetched;
   const std::string localFile = InstTempDir + package.LocalName;
-  DeleteFile(localFile);
-  const bool downloaded = Download(package);
-  const bool trusted = !packageKey_ || (downloaded && SignatureIsGood(package));
-  if (!trusted) {
+  bool usable = WorkFolderIsPrivate();
+  bool downloaded = false;
+  std::shared_ptr<WinFile> file;
+  std::optional<int64_t> release;
+  if (usable && !EmptyFolder(InstTempDir)) {
+    window_.AddLogLine(" Cartella temporanea non svuotata, non usata: " + InstTempDir);
+    usable = false;
+  }
+  if (usable) {
+    downloaded = Download(package);
+    if (auto opened = std::make_shared<WinFile>(); opened->TryOpen(localFile, FileOpen::Read)) file = opened;
+    if (packageKey_ && downloaded && file) release = VerifiedRelease(package, *file);
+  }
+  fetched.Trusted = usable && (!packageKey_ || release.has_value());
+  fetched.Release = release.value_or(0);
+  if (usable && !fetched.Trusted) {
     window_.AddLogLine(" Pacchetto non verificato: " + package.RemoteName);
+    file.reset();
     DeleteFile(localFile);
-  } else if (downloaded) {
+  } else if (fetched.Trusted && downloaded) {
     window_.BarrazzaTotale().StepIt();
   }
 
   window_.AddLogLine(package.EndText);
   window_.AddLogLine(Separator);
-  if (trusted) {
+  if (fetched.Trusted) {
     window_.AddLogLine(" Inizio decompressione del file scaricato");
-    Unpack(localFile);
+    fetched.Unpacked = Unpack(localFile, std::move(file));
     DeleteFile(localFile);
   }
   window_.repaint();
   window_.Barrazza().SetPosition(0);
-  return trusted;
+  return fetched;
+}
+
+// InstTempDir must be this user's alone: made owner-only when missing, its
+// rights for others taken away when it is ours; another user's folder, or
+// one reached through a link, is not used.
+bool InstallSteps::WorkFolderIsPrivate() {
+  const PrivateFolderState state = MakePrivateFolder(InstTempDir);
+  if (state == PrivateFolderState::Private) return true;
+  const char* why = "";
+  switch (state) {
+    case PrivateFolderState::Private: break;
+    case PrivateFolderState::NotCreated: why = "non si può creare"; break;
+    case PrivateFolderState::NotAFolder: why = "non è una cartella"; break;
+    case PrivateFolderState::OtherOwner: why = "appartiene a un altro utente"; break;
+    case PrivateFolderState::OpenParent: why = "altri utenti possono sostituirla"; break;
+  }
+  window_.AddLogLine(" Cartella temporanea non sicura, non usata: " + InstTempDir + " (" + why + ")");
+  return false;
 }
 
 void InstallSteps::ConnectToServer() {
@@ -261,26 +309,64 @@ bool InstallSteps::Download(const Package& package) {
 }
 
 // "NAME.sig" comes over the same connection right after the package; a
-// signature the server lacks counts as a bad one.
-bool InstallSteps::SignatureIsGood(const Package& package) {
+// signature the server lacks counts as a bad one. The signed release of a
+// good package, unless it is below the highest installed here (a downgrade).
+std::optional<int64_t> InstallSteps::VerifiedRelease(const Package& package, WinFile& file) {
+  const std::string remoteSignature = RemotePath(package) + ".sig";
   const std::string localSignature = InstTempDir + package.LocalName + ".sig";
   DeleteFile(localSignature);
-  bool good = false;
+  std::optional<int64_t> release;
   try {
-    ftpClient1_.Get(RemotePath(package) + ".sig", localSignature, true, true);
-    good = IsPackageSignatureGood(*packageKey_, InstTempDir + package.LocalName, localSignature,
-                                  [this] { window_.ProcessMessages(); });
+    // The bar's maximum when the transfer does not tell it: this file's size.
+    ExpectedDownloadSize = -1;
+    try {
+      ExpectedDownloadSize = static_cast<int32_t>(static_cast<uint32_t>(ftpClient1_.Size(remoteSignature)));
+    } catch (const std::exception&) {
+    }
+    ftpClient1_.Get(remoteSignature, localSignature, true, true);
+    const PackageCheck check = CheckPackage(*packageKey_, package.RemoteName, file,
+                                            ReadWholeFile(localSignature, kSignatureFileLimit),
+                                            [this] { window_.ProcessMessages(); });
+    if (check.Good()) {
+      InstalledReleases installed(ProductDir + ReleaseFileName);
+      try {
+        installed.Load();
+        if (check.Statement->Release >= installed.Highest(package.RemoteName)) release = check.Statement->Release;
+      } catch (const ESignatureError&) {
+        window_.AddLogLine(" File dei rilasci illeggibile: " + installed.Path());
+      }
+    }
   } catch (const std::exception&) {
   }
   DeleteFile(localSignature);
-  return good;
+  return release;
 }
 
-void InstallSteps::Unpack(const std::string& localFile) {
+// Read through the open file when there is one; by name otherwise (nothing
+// was downloaded: the component reports the missing file as usual).
+bool InstallSteps::Unpack(const std::string& localFile, std::shared_ptr<const WinFile> file) {
   zipUnpacker1_.FSpecArgs().clear();
-  zipUnpacker1_.SetZipFileName(localFile);
+  if (file) {
+    zipUnpacker1_.SetZipFile(localFile, std::move(file));
+  } else {
+    zipUnpacker1_.SetZipFileName(localFile);
+  }
   zipUnpacker1_.SetExtrBaseDir(InstTempDir + "\\");
-  zipUnpacker1_.Extract();
+  return zipUnpacker1_.Extract() == 0;
+}
+
+// Once a package has been used (unpacked, and the engine's setup started or
+// the module's files copied), its release is the lowest one accepted from
+// then on.
+void InstallSteps::RecordRelease(const Package& package, int64_t release) {
+  if (release <= 0) return;
+  InstalledReleases installed(ProductDir + ReleaseFileName);
+  try {
+    installed.Load();
+    installed.Record(package.RemoteName, release);
+  } catch (const ESignatureError&) {
+    window_.AddLogLine(" Impossibile registrare il rilascio in " + installed.Path());
+  }
 }
 
 void InstallSteps::CopyModuleFiles() {

@@ -40,8 +40,9 @@ struct DownloadServer {
 
 // The maker's public key, hexadecimal: a build setting, never one of the
 // connection settings; tests may put in their own. With a key, a package is
-// unpacked only when its "NAME.sig" is the key's signature of it; empty, no
-// signature is fetched.
+// unpacked only when its "NAME.sig" is the key's signed statement of that
+// very file and its release is not below the one installed before; empty,
+// no signature is fetched.
 struct PackageSigning {
   std::string KeyHex = VORN_PACKAGE_KEY;
 };
@@ -85,6 +86,8 @@ class InstallSteps {
   // How many calls of Connect may return without a connection before the
   // step gives up with "Not Connected".
   static constexpr int MaxConnectAttempts = 3;
+  // Beside the module: the highest release installed of each package.
+  static constexpr char ReleaseFileName[] = "Rilasci.txt";
 
  private:
   // The values in which the two download steps differ.
@@ -96,13 +99,22 @@ class InstallSteps {
     std::string EndText;      // " Fine download ..."
   };
 
-  bool FetchAndUnpack(const Package& package);
+  // What the fetch-and-unpack steps leave for the rest of the step.
+  struct Fetched {
+    bool Trusted = false;   // unpacking was allowed (no key, or a good package)
+    bool Unpacked = false;  // and the extraction recorded no error
+    int64_t Release = 0;    // the signed release; 0 without a key
+  };
+
+  Fetched FetchAndUnpack(const Package& package);
+  bool WorkFolderIsPrivate();
   void ConnectToServer();
   std::string RemotePath(const Package& package) const;
   bool Download(const Package& package);
-  bool SignatureIsGood(const Package& package);
-  void Unpack(const std::string& localFile);
+  std::optional<int64_t> VerifiedRelease(const Package& package, WinFile& file);
+  bool Unpack(const std::string& localFile, std::shared_ptr<const WinFile> file);
   void CopyModuleFiles();
+  void RecordRelease(const Package& package, int64_t release);
 
   TSetup_ZAV& window_;
   DownloadServer server_;
@@ -116,6 +128,7 @@ class InstallSteps {
   TDatabase database1_;
   TQuery sql_;
   std::unique_ptr<ArchiveAlignment> alignment_;
+  bool engineSetupStarted_ = false;  // by the last press of the engine step
 };
 
 }  // namespace vorn

@@ -46,3 +46,9 @@ if(NOT VORN_SANITIZE AND VORN_BUILD_APP)
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/check-package ${CMAKE_BINARY_DIR})
   set_tests_properties(DebianPackage PROPERTIES TIMEOUT 300)
 endif()
+
+# The demo key never ships: refused by the configuration and by scripts/package.
+if(NOT VORN_SANITIZE)
+  add_test(NAME DemoKeyRefused COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/demo-key-refused ${CMAKE_SOURCE_DIR})
+  set_tests_properties(DemoKeyRefused PROPERTIES TIMEOUT 120)
+endif()

@@ -52,6 +52,11 @@ class WinFile {
   // Takes over a host file the platform layer opened (path for messages).
   void Adopt(FileHandle handle, const std::string& path);
   void Close();
+  // A second handle on this very file for reading, with a position of its
+  // own (Windows: ReOpenFile): the file is not looked up again by name, so
+  // a file renamed or replaced meanwhile cannot take its place. Raises
+  // FileError when it cannot be made.
+  WinFile ReopenSame() const;
 
   // Reads up to count bytes; returns how many were read (0 at the end);
   // -1 on a read error.

@@ -1,15 +1,19 @@
 // vorn-sign: the maker's signing of release packages (Ed25519).
 //
 //   vorn-sign keygen SECRET-KEY-FILE PUBLIC-KEY-FILE
-//   vorn-sign sign SECRET-KEY-FILE PACKAGE...
+//   vorn-sign sign [--release N] SECRET-KEY-FILE PACKAGE...
 //   vorn-sign verify PUBLIC-KEY-FILE PACKAGE [SIGNATURE]
+//   vorn-sign fingerprint PUBLIC-KEY-FILE
 //
 // keygen makes a new key pair from the system's random source. The secret
 // key file is created only when none exists (readable by its owner alone);
 // the public key file holds the 64 digits the program is built with
-// (-DVORN_PACKAGE_KEY=...). sign writes PACKAGE.sig beside each package.
-// verify checks PACKAGE against SIGNATURE (default PACKAGE.sig) and prints
-// "good" (exit 0) or "bad" (exit 1). Errors go to standard error, exit 2.
+// (-DVORN_PACKAGE_KEY=...). sign writes PACKAGE.sig beside each package: the
+// statement of its file name, size, SHA-512 and release (default 1) and the
+// signature of it (signature/PackageSignature.h). verify checks PACKAGE
+// against SIGNATURE (default PACKAGE.sig), under PACKAGE's own file name, as
+// the program does; it prints the statement's fields and "good" (exit 0) or
+// "refused: REASON" (exit 1). Errors go to standard error, exit 2.
 // Files are host paths or Windows paths.
 #include <cstdio>
 #include <stdexcept>
@@ -25,12 +29,32 @@ using namespace vorn;
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: vorn-sign keygen SECRET-KEY-FILE PUBLIC-KEY-FILE\n"
-               "       vorn-sign sign SECRET-KEY-FILE PACKAGE...\n"
-               "       vorn-sign verify PUBLIC-KEY-FILE PACKAGE [SIGNATURE]\n");
-  return 2;
+int Usage(std::FILE* out = stderr, int status = 2) {
+  std::fputs(
+      "usage: vorn-sign keygen SECRET-KEY-FILE PUBLIC-KEY-FILE\n"
+      "       vorn-sign sign [--release N] SECRET-KEY-FILE PACKAGE...\n"
+      "       vorn-sign verify PUBLIC-KEY-FILE PACKAGE [SIGNATURE]\n"
+      "       vorn-sign fingerprint PUBLIC-KEY-FILE\n"
+      "keygen makes a key pair; sign writes PACKAGE.sig (name, size, SHA-512 and release N,\n"
+      "default 1, signed); verify checks PACKAGE against SIGNATURE (default PACKAGE.sig) and\n"
+      "prints the statement's fields; fingerprint prints the key's fingerprint.\n"
+      "Exit status: 0 done or good, 1 refused by verify (last line \"refused: ...\"),\n"
+      "2 wrong usage or a file that cannot be read or written.\n",
+      out);
+  return status;
+}
+
+const char* VerdictName(PackageVerdict verdict) {
+  switch (verdict) {
+    case PackageVerdict::Good: return "good";
+    case PackageVerdict::NotAStatement: return "not a signature statement";
+    case PackageVerdict::BadSignature: return "bad signature";
+    case PackageVerdict::WrongName: return "wrong name";
+    case PackageVerdict::WrongSize: return "wrong size";
+    case PackageVerdict::WrongDigest: return "wrong digest";
+    case PackageVerdict::Unreadable: return "unreadable package";
+  }
+  return "refused";
 }
 
 SecretKey RandomSecret() {
@@ -78,15 +102,23 @@ int Keygen(const std::string& secretPath, const std::string& publicPath) {
 int Run(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
+  if (command == "--help" || command == "-h") return Usage(stdout, 0);
   if (command == "keygen" && argc == 4) {
     return Keygen(WinPathFromUser(argv[2]), WinPathFromUser(argv[3]));
   }
-  if (command == "sign" && argc >= 4) {
-    const SecretKey secret = ParseSecretKey(ReadWholeFile(WinPathFromUser(argv[2])));
-    for (int i = 3; i < argc; ++i) {
+  if (command == "sign") {
+    int first = 2;
+    int64_t release = 1;
+    if (argc > 3 && std::string(argv[2]) == "--release") {
+      release = ParseRelease(argv[3]);
+      first = 4;
+    }
+    if (argc < first + 2) return Usage();
+    const SecretKey secret = ParseSecretKey(ReadWholeFile(WinPathFromUser(argv[first])));
+    for (int i = first + 1; i < argc; ++i) {
       const std::string package = WinPathFromUser(argv[i]);
-      SignPackage(secret, package, package + ".sig");
-      std::printf("signed %s.sig\n", argv[i]);
+      SignPackage(secret, package, release, package + ".sig");
+      std::printf("signed %s.sig (release %lld)\n", argv[i], static_cast<long long>(release));
     }
     return 0;
   }
@@ -94,12 +126,29 @@ int Run(int argc, char** argv) {
     const PublicKey key = ParsePublicKey(ReadWholeFile(WinPathFromUser(argv[2])));
     const std::string package = WinPathFromUser(argv[3]);
     const std::string signature = argc == 5 ? WinPathFromUser(argv[4]) : package + ".sig";
-    // A missing or unreadable file is an error, not a bad signature.
-    const Digest digest = PackageDigest(package);
-    const std::optional<Signature> parsed = ParseSignature(ReadWholeFile(signature, 4096));
-    const bool good = parsed && Verify(key, std::string(digest.begin(), digest.end()), *parsed);
-    std::printf("%s\n", good ? "good" : "bad");
-    return good ? 0 : 1;
+    // A missing or unreadable file is an error, not a refusal.
+    WinFile file;
+    if (!file.TryOpen(package, FileOpen::Read)) {
+      throw ESignatureError("Cannot open " + package + ": " + SysErrorMessage(GetLastError()));
+    }
+    const PackageCheck check =
+        CheckPackage(key, ExtractFileName(package), file, ReadWholeFile(signature, kSignatureFileLimit));
+    if (check.Statement) {
+      const PackageStatement& statement = *check.Statement;
+      std::printf("name: %s\nsize: %lld\nsha512: %s\nrelease: %lld\n", statement.Name.c_str(),
+                  static_cast<long long>(statement.Size), ToHex(statement.Sha512).c_str(),
+                  static_cast<long long>(statement.Release));
+    }
+    if (check.Good()) {
+      std::printf("good\n");
+      return 0;
+    }
+    std::printf("refused: %s (%s)\n", VerdictName(check.Verdict), check.Reason.c_str());
+    return 1;
+  }
+  if (command == "fingerprint" && argc == 3) {
+    std::printf("%s\n", KeyFingerprint(ParsePublicKey(ReadWholeFile(WinPathFromUser(argv[2])))).c_str());
+    return 0;
   }
   return Usage();
 }

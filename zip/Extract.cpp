@@ -288,7 +288,7 @@ void TZUUnzipper::StartDecodeAhead() {
   }
   if (jobs.empty()) return;
   // A handle of its own, so that the thread's reads never move this one.
-  auto archive = std::make_unique<TZUZipReader>(reader_->Path());
+  auto archive = std::make_unique<TZUZipReader>(reader_->Path(), reader_->Source());
   if (archive->Reopen() != 0) {
     jobOf_.clear();  // decoded here, as the archive is read here
     return;

@@ -6,7 +6,7 @@
 namespace vorn {
 
 int TZUOpSetZipFileName::Execute(TZUCommand& TheBody) {
-  TheBody.SetZipFileNameValue(path_);
+  TheBody.SetZipFileNameValue(path_, file_);
   TheBody.LoadZip();
   return 0;
 }

@@ -31,13 +31,15 @@ class TZUOperationRoot {
 // Loads the archive's directory (setting ZipFileName).
 class TZUOpSetZipFileName : public TZUOperationRoot {
  public:
-  explicit TZUOpSetZipFileName(std::string absolutePath) : path_(std::move(absolutePath)) {}
+  explicit TZUOpSetZipFileName(std::string absolutePath, std::shared_ptr<const WinFile> file = nullptr)
+      : path_(std::move(absolutePath)), file_(std::move(file)) {}
   int Execute(TZUCommand& TheBody) override;
   unsigned Changes() const override { return ZorZip; }
   std::string Name() const override { return "SetZipFileName"; }
 
  private:
   std::string path_;
+  std::shared_ptr<const WinFile> file_;
 };
 
 class TZUCommand : public TZULister {

@@ -25,7 +25,7 @@ void TZULister::LoadZip() {
   visible_.clear();
   dirOnlyCnt_ = 0;
   reader_.reset();
-  reader_ = std::make_unique<TZUZipReader>(zipFileName_);
+  reader_ = std::make_unique<TZUZipReader>(zipFileName_, zipFile_);
 
   bool batchOpen = false;
   TZUReadCallbacks callbacks;

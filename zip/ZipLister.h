@@ -23,7 +23,11 @@ class TZULister : public TZUBody {
   const std::vector<TZUEntryReader*>& VisibleEntries() const { return visible_; }
 
   const std::string& ZipFileName() const { return zipFileName_; }
-  void SetZipFileNameValue(const std::string& absolutePath) { zipFileName_ = absolutePath; }
+  // file: the archive already open, read through it alone; null: opened by name.
+  void SetZipFileNameValue(const std::string& absolutePath, std::shared_ptr<const WinFile> file = nullptr) {
+    zipFileName_ = absolutePath;
+    zipFile_ = std::move(file);
+  }
   // The reader of the last load (null before the first); its records stay
   // after a failed load, its path is then empty.
   TZUZipReader* Reader() const { return reader_.get(); }
@@ -45,6 +49,7 @@ class TZULister : public TZUBody {
   void AddVisible(TZUEntryReader& entry);
 
   std::string zipFileName_;
+  std::shared_ptr<const WinFile> zipFile_;
   std::unique_ptr<TZUZipReader> reader_;
   std::vector<TZUEntryReader*> visible_;
   int dirOnlyCnt_ = 0;

@@ -88,7 +88,18 @@ TZUEncodingOpts TZUEntryReader::DetectedEncoding() const {
 
 // ---- the archive ----
 
-TZUZipReader::TZUZipReader(std::string path) : path_(std::move(path)) {}
+TZUZipReader::TZUZipReader(std::string path, std::shared_ptr<const WinFile> source)
+    : path_(std::move(path)), source_(std::move(source)) {}
+
+bool TZUZipReader::OpenFile() {
+  if (!source_) return file_.TryOpen(path_, FileOpen::Read);
+  try {
+    file_ = source_->ReopenSame();
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
+}
 
 bool TZUZipReader::Seek(int64_t position) {
   if (position < 0 || !file_.IsOpen()) {
@@ -155,6 +166,12 @@ void TZUZipReader::SeekOrRaise(int64_t position, int id) {
 }
 
 void TZUZipReader::Open() {
+  if (source_) {
+    if (!OpenFile()) Fail(MsgZipOpen);
+    bufferAt_ = bufferEnd_ = 0;
+    filePos_ = 0;
+    return;
+  }
   if (path_.empty() || DirectoryExists(path_)) {
     Fail(path_.empty() || GetFileAttributes(path_) == INVALID_FILE_ATTRIBUTES ? MsgNoInputFile : MsgZipOpen);
   }
@@ -325,7 +342,7 @@ void TZUZipReader::ReadCentralDirectory(const TZUReadCallbacks& callbacks) {
 int TZUZipReader::Reopen() {
   bufferAt_ = bufferEnd_ = 0;
   if (!file_.IsOpen()) {
-    if (!file_.TryOpen(path_, FileOpen::Read)) return MsgZipOpen;
+    if (!OpenFile()) return MsgZipOpen;
     filePos_ = 0;
   }
   if (loaded_ && !SameArchiveInfo(file_.Info(), savedInfo_)) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -114,7 +115,10 @@ struct TZUReadCallbacks {
 
 class TZUZipReader {
  public:
-  explicit TZUZipReader(std::string path);
+  // source: the archive already open; every handle of this reader is then
+  // a second handle on that file (WinFile::ReopenSame), never a new look-up
+  // of the path.
+  explicit TZUZipReader(std::string path, std::shared_ptr<const WinFile> source = nullptr);
 
   // The whole load: open, end record, Zip64 records, central directory.
   // Raises EZipUnpacker with the fault's message id; the file stays open
@@ -132,7 +136,11 @@ class TZUZipReader {
   int64_t Read(void* buffer, size_t count);
 
   const std::string& Path() const { return path_; }
-  void ClearPath() { path_.clear(); }
+  const std::shared_ptr<const WinFile>& Source() const { return source_; }
+  void ClearPath() {
+    path_.clear();
+    source_.reset();
+  }
   bool Loaded() const { return loaded_; }
   bool Zip64() const { return zip64_; }
   const std::deque<TZUEntryReader>& Entries() const { return entries_; }
@@ -153,6 +161,8 @@ class TZUZipReader {
 
  private:
   void Open();
+  // Opens file_ from the source or by path; false, with GetLastError set, on failure.
+  bool OpenFile();
   void FindEndRecord(const TZUReadCallbacks& callbacks);
   void ReadZip64Records(const TZUReadCallbacks& callbacks);
   void LocateCentralDirectory(const TZUReadCallbacks& callbacks);
@@ -163,6 +173,7 @@ class TZUZipReader {
   void SeekOrRaise(int64_t position, int id);
 
   std::string path_;
+  std::shared_ptr<const WinFile> source_;
   WinFile file_;
   // Buffered reading of the central directory, which is read record by record.
   std::vector<uint8_t> buffer_;

@@ -15,14 +15,17 @@ TCustomZipUnpacker::TCustomZipUnpacker(IUserInterface* ui, IZipDialogPresenter* 
 
 TCustomZipUnpacker::~TCustomZipUnpacker() { body_->SetCancelRequest(MsgUserCanceled); }
 
-void TCustomZipUnpacker::SetZipFileName(const std::string& name) {
+void TCustomZipUnpacker::SetZipFileName(const std::string& name) { SetZipFile(name, nullptr); }
+
+void TCustomZipUnpacker::SetZipFile(const std::string& name, std::shared_ptr<const WinFile> file) {
   const std::string path = name.empty() ? std::string() : FullWinPath(name);
   if (!body_->Active()) {
     pendingName_ = path;
+    pendingFile_ = std::move(file);
     namePending_ = true;
     return;
   }
-  body_->Run(std::make_unique<TZUOpSetZipFileName>(path));
+  body_->Run(std::make_unique<TZUOpSetZipFileName>(path, std::move(file)));
 }
 
 int TCustomZipUnpacker::ErrCode() const { return body_->Active() ? body_->Errors().FCode : MsgNotActive; }
@@ -44,7 +47,7 @@ void TCustomZipUnpacker::SetExtErrCode(uint32_t code) {
 void TCustomZipUnpacker::SetActive(bool active) {
   if (body_->SetActiveValue(active) && namePending_) {
     namePending_ = false;
-    body_->Run(std::make_unique<TZUOpSetZipFileName>(pendingName_));
+    body_->Run(std::make_unique<TZUOpSetZipFileName>(pendingName_, std::move(pendingFile_)));
   }
 }
 

@@ -35,6 +35,10 @@ class TCustomZipUnpacker : public TZUEvents {
   // The archive: setting it (made absolute) loads its directory.
   const std::string& ZipFileName() const { return body_->ZipFileName(); }
   void SetZipFileName(const std::string& name);
+  // The same, for an archive the caller holds open (a package checked
+  // through that handle): it is read only through this open file, never
+  // looked up by name again; the name stands in ZipFileName and messages.
+  void SetZipFile(const std::string& name, std::shared_ptr<const WinFile> file);
   int Count() const { return body_->Count(); }
   int DirOnlyCnt() const { return body_->DirOnlyCnt(); }
 
@@ -104,6 +108,7 @@ class TCustomZipUnpacker : public TZUEvents {
  private:
   std::unique_ptr<TZUCommand> body_;
   std::string pendingName_;  // set while inactive: loaded once active again
+  std::shared_ptr<const WinFile> pendingFile_;
   bool namePending_ = false;
 };
 

@@ -183,6 +183,24 @@ FileInfo WinFile::Info() const {
   return info;
 }
 
+WinFile WinFile::ReopenSame() const {
+  if (!handle_.IsValid()) Raise(ERROR_INVALID_PARAMETER, path_);
+  const int mine = Fd(handle_);
+  // The descriptor's entry in /proc opens the file it stands for, by inode,
+  // with a new open-file description (dup would share the position).
+  const std::string self = "/proc/self/fd/" + std::to_string(mine);
+  const int fd = open(self.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) Raise(WinErrorFromErrno(errno), path_);
+  struct stat first {}, other {};
+  if (fstat(mine, &first) != 0 || fstat(fd, &other) != 0 || first.st_dev != other.st_dev || first.st_ino != other.st_ino) {
+    ::close(fd);
+    Raise(ERROR_GEN_FAILURE, path_);
+  }
+  WinFile again;
+  again.Adopt(FileHandle(fd), path_);
+  return again;
+}
+
 void WinFile::Flush() {
   if (!handle_.IsValid()) Raise(ERROR_INVALID_PARAMETER, path_);
   if (fsync(Fd(handle_)) != 0 && errno != EINVAL) Raise(ERROR_WRITE_FAULT, path_);

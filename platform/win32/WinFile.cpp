@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/WinPath.h"
+#include "platform/win32/OwnerOnly.h"
 #include "platform/win32/Wide.h"
 
 #include <windows.h>
@@ -24,44 +25,6 @@ namespace {
 }
 
 HANDLE Native(FileHandle handle) { return reinterpret_cast<HANDLE>(handle.Value()); }
-
-// A security descriptor that lets the current user alone at the file.
-class OwnerOnly {
- public:
-  OwnerOnly() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    user_.resize(size);
-    const bool known = size > 0 && GetTokenInformation(token, TokenUser, user_.data(), size, &size);
-    CloseHandle(token);
-    if (!known) return;
-    PSID sid = reinterpret_cast<TOKEN_USER*>(user_.data())->User.Sid;
-    acl_.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid));
-    auto* acl = reinterpret_cast<ACL*>(acl_.data());
-    if (!InitializeAcl(acl, static_cast<DWORD>(acl_.size()), ACL_REVISION) ||
-        !AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, sid) ||
-        !InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE) ||
-        !SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED)) {
-      return;
-    }
-    attributes_.nLength = sizeof attributes_;
-    attributes_.lpSecurityDescriptor = &descriptor_;
-    attributes_.bInheritHandle = FALSE;
-    ready_ = true;
-  }
-  SECURITY_ATTRIBUTES* Attributes() { return ready_ ? &attributes_ : nullptr; }
-  bool Ready() const { return ready_; }
-
- private:
-  std::vector<unsigned char> user_;
-  std::vector<unsigned char> acl_;
-  SECURITY_DESCRIPTOR descriptor_{};
-  SECURITY_ATTRIBUTES attributes_{};
-  bool ready_ = false;
-};
 
 FileHandle OpenHost(const std::string& path, FileOpen mode) {
   const auto host = HostW(path);
@@ -93,7 +56,7 @@ FileHandle OpenHost(const std::string& path, FileOpen mode) {
       SetLastError(static_cast<int>(::GetLastError() ? ::GetLastError() : ERROR_ACCESS_DENIED));
       return FileHandle();
     }
-    security = ownerOnly->Attributes();
+    security = static_cast<SECURITY_ATTRIBUTES*>(ownerOnly->Attributes());
   }
   const HANDLE handle = CreateFileW(host->c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     security, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -212,6 +175,17 @@ int64_t WinFile::Size() const {
   LARGE_INTEGER size;
   if (!handle_.IsValid() || !GetFileSizeEx(Native(handle_), &size)) return -1;
   return size.QuadPart;
+}
+
+WinFile WinFile::ReopenSame() const {
+  if (!handle_.IsValid()) Raise(ERROR_INVALID_PARAMETER, path_);
+  // A new handle on the very file this one has open, with a position of its
+  // own (a duplicated handle would share it), never a new look-up by name.
+  const HANDLE again = ReOpenFile(Native(handle_), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+  if (again == INVALID_HANDLE_VALUE) Raise(static_cast<int>(::GetLastError()), path_);
+  WinFile file;
+  file.Adopt(FileHandle(reinterpret_cast<intptr_t>(again)), path_);
+  return file;
 }
 
 FileInfo WinFile::Info() const {

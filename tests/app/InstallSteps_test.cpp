@@ -10,11 +10,15 @@
 #include <QPushButton>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <thread>
+#include <tuple>
 
 #include "app/Frm_PassWord.h"
 #include "app/MessageBoxes.h"
@@ -188,10 +192,17 @@ TEST_F(InstallStepsTest, FirstInstallationFromNothing) {
   // The alias was saved: a fresh engine on the same file knows it.
   TDBEngine later;
   EXPECT_TRUE(later.DefaultSession().IsAlias("ZAV"));
-  // The packages are gone, the unpacked installer stays.
+  // The packages are gone; the folder, the user's alone, holds what the
+  // module step unpacked and nothing of the engine's package before it.
   EXPECT_FALSE(FileExists(InstTempDir + "\\ZAV.ZIP"));
   EXPECT_FALSE(FileExists(InstTempDir + "\\dbe_2018.zip"));
-  EXPECT_TRUE(FileExists(InstTempDir + "\\Dbe_2018\\Setup.exe"));
+  EXPECT_TRUE(FileExists(InstTempDir + "\\VornZAV.exe"));
+  EXPECT_FALSE(DirectoryExists(InstTempDir + "\\Dbe_2018"));
+  EXPECT_EQ(fs::status(Host(InstTempDir)).permissions() & fs::perms::all, fs::perms::owner_all);
+  // Both releases are recorded beside the module once used.
+  EXPECT_EQ(test::ScratchFolder::Read(Host("C:\\VornZAV\\Rilasci.txt")).substr(
+                test::ScratchFolder::Read(Host("C:\\VornZAV\\Rilasci.txt")).find('\n') + 1),
+            "ZAV.ZIP 1\ndbe_2018.zip 1\n");
 
   EXPECT_EQ(window_.BtnAvanti->text(), QStringLiteral("Fine"));
   EXPECT_EQ(window_.BarrazzaTotale().Position(), 0);
@@ -345,32 +356,45 @@ TEST_F(InstallStepsTest, AServerWithoutSizeStillDeliversThePackage) {
 }
 
 // A server that tells the size in ASCII mode (the demo server, like most)
-// gives a per-item bar that follows the bytes; one that refuses it there
-// gives a busy bar throughout. Both leave the bar empty when the step ends.
+// gives a per-item bar that follows the bytes, of the package and then of
+// its signature; one that refuses it there gives a busy bar throughout. Both
+// leave the bar empty when the step ends.
 TEST_F(InstallStepsTest, ThePerItemBarFollowsTheBytesWhenTheServerTellsTheSize) {
   MakePackages();
   const auto packageSize = static_cast<int32_t>(fs::file_size(Packages() / "ZAV.ZIP"));
+  const auto signatureSize = static_cast<int32_t>(fs::file_size(Packages() / "ZAV.ZIP.sig"));
   for (const bool refused : {false, true}) {
     SCOPED_TRACE(refused ? "SIZE refused in ASCII mode" : "SIZE answered");
     DemoServer server(download_, refused ? QStringList{QStringLiteral("--no-ascii-size")} : QStringList{});
-    InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\");
+    InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", DemoKey);
     steps.Install();
-    std::vector<std::pair<bool, int32_t>> seen;  // busy, maximum at every block
+    int transfer = 0;
+    steps.FtpClient1().OnWorkBegin = [&, shown = steps.FtpClient1().OnWorkBegin](void* sender, TWorkMode mode,
+                                                                                int64_t max) {
+      ++transfer;
+      shown(sender, mode, max);
+    };
+    std::vector<std::tuple<int, bool, int32_t>> seen;  // transfer, busy, maximum at every block
     steps.FtpClient1().OnWork = [&](void* sender, TWorkMode mode, int64_t count) {
-      seen.emplace_back(window_.Barrazza().Busy(), window_.Barrazza().Max());
+      seen.emplace_back(transfer, window_.Barrazza().Busy(), window_.Barrazza().Max());
       window_.FtpClient1Work(sender, mode, count);
     };
     Answerer answerer;
     window_.BtnZAV->click();
 
-    EXPECT_EQ(ExpectedDownloadSize, refused ? -1 : packageSize);
-    ASSERT_FALSE(seen.empty());
-    for (const auto& [busy, max] : seen) {
+    ASSERT_TRUE(FileExists("C:\\VornZAV\\VornZAV.exe"));
+    EXPECT_EQ(ExpectedDownloadSize, refused ? -1 : signatureSize);
+    ASSERT_EQ(transfer, 2);
+    std::set<int> transfers;
+    for (const auto& [which, busy, max] : seen) {
+      transfers.insert(which);
       EXPECT_EQ(busy, refused);
       if (!refused) {
-        EXPECT_EQ(max, packageSize);
+        EXPECT_EQ(max, which == 1 ? packageSize : signatureSize) << "transfer " << which;
       }
     }
+    EXPECT_EQ(transfers, (std::set<int>{1, 2}));
+    fs::remove(Host("C:\\VornZAV\\Rilasci.txt"));
     EXPECT_FALSE(window_.Barrazza().Busy());
     EXPECT_EQ(window_.Barrazza().Position(), 0);
   }
@@ -392,7 +416,8 @@ TEST_F(InstallStepsTest, APackageLackingAFileInstallsTheOthersAndTheShellSaysWhi
 }
 
 // What the module step does with the signature beside the package: with the
-// key, only the key's signature of that very package lets it be unpacked.
+// key, only the key's signed statement of that very package (its name, size,
+// digest), at a release not below the one installed, lets it be unpacked.
 struct SignatureCase {
   const char* Name;
   bool Key;
@@ -403,12 +428,20 @@ struct SignatureCase {
 void PrintTo(const SignatureCase& c, std::ostream* out) { *out << c.Name; }
 
 void Overwrite(const fs::path& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+fs::path ReleaseFile() { return *ToHostPath("C:\\VornZAV\\Rilasci.txt"); }
 
 const SignatureCase SignatureCases[] = {
     {"GoodSignature", true, [](const fs::path&) {}, true},
     // Nothing fetches the signature, so not even a bad one matters.
     {"NoKeyFetchesNoSignature", false,
      [](const fs::path& packages) { Overwrite(packages / "ZAV.ZIP.sig", std::string(128, '0') + "\n"); }, true},
+    // The release installed before, again: a re-installation.
+    {"SameReleaseAgain", true, [](const fs::path&) { Overwrite(ReleaseFile(), "ZAV.ZIP 1\n"); }, true},
+    {"LowerRelease", true, [](const fs::path&) { Overwrite(ReleaseFile(), "ZAV.ZIP 2\ndbe_2018.zip 1\n"); }, false},
+    {"UnreadableReleaseFile", true, [](const fs::path&) { Overwrite(ReleaseFile(), "ZAV.ZIP two\n"); }, false},
+    // A signature of the form before: one line of 128 digits.
+    {"OldFormatSignature", true,
+     [](const fs::path& packages) { Overwrite(packages / "ZAV.ZIP.sig", std::string(128, '0') + "\n"); }, false},
     {"MissingSignature", true, [](const fs::path& packages) { fs::remove(packages / "ZAV.ZIP.sig"); }, false},
     {"BadSignature", true,
      [](const fs::path& packages) {
@@ -432,6 +465,13 @@ const SignatureCase SignatureCases[] = {
     {"MissingPackage", true, [](const fs::path& packages) { fs::remove(packages / "ZAV.ZIP"); }, false},
     {"SignatureOfTheOtherPackage", true,
      [](const fs::path& packages) {
+       fs::copy_file(packages / "dbe_2018.zip.sig", packages / "ZAV.ZIP.sig", fs::copy_options::overwrite_existing);
+     },
+     false},
+    // The engine package, signed, served as the module with its signature.
+    {"OtherPackageUnderThisName", true,
+     [](const fs::path& packages) {
+       fs::copy_file(packages / "dbe_2018.zip", packages / "ZAV.ZIP", fs::copy_options::overwrite_existing);
        fs::copy_file(packages / "dbe_2018.zip.sig", packages / "ZAV.ZIP.sig", fs::copy_options::overwrite_existing);
      },
      false},
@@ -459,6 +499,12 @@ TEST_P(PackageSignatureTest, OnlyAGoodSignatureLetsTheModuleIn) {
   EXPECT_TRUE(Logged(" Fine download ZAV"));
   if (c.Installed) {
     EXPECT_EQ(transfers, c.Key ? 2 : 1) << "the package, and its signature only with a key";
+    // The release used is recorded with a key; without one there is none.
+    if (c.Key) {
+      EXPECT_NE(test::ScratchFolder::Read(ReleaseFile()).find("ZAV.ZIP 1\n"), std::string::npos);
+    } else {
+      EXPECT_FALSE(fs::exists(ReleaseFile()));
+    }
     EXPECT_FALSE(Logged(" Pacchetto non verificato: ZAV.ZIP"));
     EXPECT_TRUE(FileExists("C:\\VornZAV\\VornZAV.exe"));
     EXPECT_TRUE(Logged(" File copiato in C:\\VornZAV\\"));
@@ -474,6 +520,11 @@ TEST_P(PackageSignatureTest, OnlyAGoodSignatureLetsTheModuleIn) {
   EXPECT_FALSE(FileExists("C:\\VornZAV\\VornZAV.exe"));
   EXPECT_FALSE(Logged(" File copiato in C:\\VornZAV\\"));
   EXPECT_TRUE(answerer.Boxes().empty());
+  EXPECT_EQ(Logged(" File dei rilasci illeggibile: C:\\VornZAV\\Rilasci.txt"), c.Name == std::string("UnreadableReleaseFile"));
+  // A refusal records nothing.
+  if (fs::exists(ReleaseFile())) {
+    EXPECT_EQ(test::ScratchFolder::Read(ReleaseFile()).find("ZAV.ZIP 1\n"), std::string::npos);
+  }
   // The check's step only: the download counts as failed.
   EXPECT_EQ(window_.BarrazzaTotale().Position(), 1);
 }
@@ -502,6 +553,75 @@ TEST_F(InstallStepsTest, AnUnverifiedEnginePackageStartsNothing) {
   EXPECT_FALSE(fs::exists(Host("C:\\DBE\\DBE.CFG")));
   EXPECT_TRUE(answerer.Boxes().empty());
   EXPECT_EQ(window_.BarrazzaTotale().Position(), 1);
+
+  // In the sequence: nothing was started, so there is nothing to wait for.
+  steps.Install();
+  window_.BtnAvanti->click();
+  EXPECT_TRUE(Logged(" File copiato in C:\\VornZAV\\"));
+  for (const auto& box : answerer.Boxes()) EXPECT_NE(box.Caption, QStringLiteral("Information")) << box.Text.toStdString();
+  EXPECT_FALSE(fs::exists(Host("C:\\DBE\\DBE.CFG")));
+}
+
+// InstTempDir is used only when it is this user's alone: a folder open to
+// others is closed to them first, a link or another user's folder is not
+// used; and what the step copies comes from the package just unpacked.
+TEST_F(InstallStepsTest, TheWorkFolderIsTheUsersAloneAndHoldsOnlyThePackage) {
+  MakePackages();
+  const std::string zip = (Packages() / "ZAV.ZIP").string();
+  ASSERT_EQ(std::system(("zip -q -d \"" + zip + "\" Quadra.exe").c_str()), 0);
+  DemoServer server(download_);
+  const fs::path work = Host(InstTempDir);
+  // Left by an earlier run, or planted: not copied.
+  test::ScratchFolder::Write(work / "Quadra.exe", "planted");
+  fs::create_directories(work / "ArchiviVuoti");
+  test::ScratchFolder::Write(work / "ArchiviVuoti" / "Vecchia.db", "planted");
+  fs::permissions(work / "ArchiviVuoti", fs::perms::owner_read | fs::perms::owner_exec);
+  fs::permissions(work, fs::perms::all);
+  {
+    InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", NoKey);
+    Answerer answerer;
+    steps.BtnZAVClick();
+    EXPECT_EQ(fs::status(work).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_TRUE(FileExists("C:\\VornZAV\\Livella.exe"));
+    EXPECT_FALSE(FileExists("C:\\VornZAV\\Quadra.exe"));
+    EXPECT_FALSE(fs::exists(work / "Quadra.exe"));
+    EXPECT_FALSE(FileExists("C:\\VornZAV\\ArchiviVuoti\\Vecchia.db"));
+    EXPECT_TRUE(FileExists("C:\\VornZAV\\ArchiviVuoti\\Medici.db"));
+  }
+
+  // A link in its place, to a folder anyone may write.
+  const fs::path elsewhere = download_.parent_path() / "elsewhere";
+  fs::create_directories(elsewhere);
+  fs::remove_all(work);
+  fs::create_directory_symlink(elsewhere, work);
+  fs::remove(Host("C:\\VornZAV\\Livella.exe"));
+  std::vector<std::pair<std::string, std::function<void()>>> unsafe = {{"a link", [] {}}};
+  if (geteuid() == 0) {
+    unsafe.emplace_back("another user's folder", [&] {
+      fs::remove(work);
+      fs::create_directory(work);
+      ASSERT_EQ(chown(work.c_str(), 65534, 65534), 0);
+    });
+  }
+  for (const auto& [what, make] : unsafe) {
+    SCOPED_TRACE(what);
+    make();
+    window_.MemoSpace->clear();
+    InstallSteps steps(window_, Server(server.Port()), "C:\\VornZAV\\", NoKey);
+    Answerer answerer;
+    steps.BtnZAVClick();
+    const auto lines = Log();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [&](const std::string& line) {
+                              return line.rfind(" Cartella temporanea non sicura, non usata: " + InstTempDir, 0) == 0;
+                            }),
+              1);
+    EXPECT_TRUE(Logged(" Fine download ZAV"));
+    EXPECT_FALSE(Logged(" Inizio decompressione del file scaricato"));
+    EXPECT_FALSE(FileExists("C:\\VornZAV\\Livella.exe"));
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    EXPECT_TRUE(answerer.Boxes().empty());
+  }
 }
 
 // The download server's settings: compiled-in defaults, replaced one by one

@@ -10,10 +10,12 @@
 #include <set>
 
 #include "platform/CodePage.h"
+#include "platform/WinFile.h"
 #include "tests/support/Environment.h"
 #include "tests/support/RealWindows.h"
 #include "tests/support/RunCommand.h"
 #include "tests/zip/ZipTestSupport.h"
+#include "zip/Extract.h"
 #include "zip/ZipMessageIds.h"
 #include "zip/ZipUnpacker.h"
 
@@ -382,6 +384,31 @@ TEST_F(ReaderTest, ReopenNoticesAChangedArchive) {
   EXPECT_FALSE(reader.IsOpen());
   std::filesystem::remove(temp.Host("t.zip"));
   EXPECT_EQ(reader.Reopen(), MsgZipOpen);
+}
+
+// An archive given as an open file (a package checked through it) is read
+// through that file alone, also by the extraction and its decode-ahead
+// thread: a file put in its place by name, or its removal, changes nothing.
+TEST_F(ReaderTest, AnOpenArchiveIsReadThroughItsHandleAlone) {
+  ZipBuilder checked, swapped;
+  checked.Entries.push_back(ziptest::Entry("m.exe", std::string(100000, 'c'), true));
+  checked.Entries.push_back(ziptest::Entry("n.txt", "checked"));
+  swapped.Entries.push_back(ziptest::Entry("m.exe", "swapped", true));
+  const std::string name = temp.Write("t.zip", checked.Build());
+  auto file = std::make_shared<WinFile>(name, FileOpen::Read);
+  temp.Write("other.zip", swapped.Build());
+  std::filesystem::rename(temp.Host("other.zip"), temp.Host("t.zip"));
+  zip.SetZipFile(name, file);
+  EXPECT_EQ(zip.ZipFileName(), name);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"m.exe", "n.txt"}));
+  std::filesystem::remove(temp.Host("t.zip"));
+  zip.SetExtrOptions(ExtrDirNames | ExtrOverWrite | ExtrForceDirs);
+  zip.SetExtrBaseDir(temp.Win("out") + "\\");
+  EXPECT_EQ(zip.Extract(), 0) << zip.ErrMessage();
+  EXPECT_EQ(temp.Read("out/m.exe"), std::string(100000, 'c'));
+  EXPECT_EQ(temp.Read("out/n.txt"), "checked");
+  // The caller's handle is its own: its position is not the reader's.
+  EXPECT_EQ(file->Position(), 0);
 }
 
 TEST_F(ReaderTest, SeeksAndReadsGiveTheFileBytesWhereverTheBufferStands) {
