@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <unordered_map>
 #include <vector>
 
@@ -38,16 +39,47 @@ FolderTree::TKind KindOf(mode_t mode) {
   return FolderTree::TKind::File;
 }
 
-std::vector<std::string> SplitRelative(const std::string& relative) {
-  std::vector<std::string> parts;
+// The name parts of relative, split at "\\" and "/" alike: a "/" is never
+// left inside a part for the kernel to follow. False, with GetLastError
+// set, for a part "." or ".." (which would climb or stay) or holding a NUL.
+bool SplitRelative(const std::string& relative, std::vector<std::string>& parts) {
+  parts.clear();
   size_t start = 0;
   while (start <= relative.size()) {
-    size_t end = relative.find('\\', start);
+    size_t end = relative.find_first_of("\\/", start);
     if (end == std::string::npos) end = relative.size();
-    if (end > start) parts.push_back(relative.substr(start, end - start));
+    if (end > start) {
+      std::string part = relative.substr(start, end - start);
+      if (part == "." || part == ".." || part.find('\0') != std::string::npos) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+      }
+      parts.push_back(std::move(part));
+    }
     start = end + 1;
   }
-  return parts;
+  return true;
+}
+
+// The folder part of a relative path, without the last name.
+std::string FolderOf(const std::vector<std::string>& parts) {
+  std::string folder;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) {
+    if (i > 0) folder += '\\';
+    folder += parts[i];
+  }
+  return folder;
+}
+
+// Gives the open file at descriptor the name name in folder at. Through
+// /proc (any user), else by the descriptor itself (which needs a
+// privilege).
+int LinkOpenFile(int descriptor, int at, const char* name) {
+  char self[40];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", descriptor);
+  if (linkat(AT_FDCWD, self, at, name, AT_SYMLINK_FOLLOW) == 0) return 0;
+  if (errno != ENOENT || access("/proc/self/fd", F_OK) == 0) return -1;
+  return linkat(descriptor, "", at, name, AT_EMPTY_PATH);
 }
 
 bool Fail(int code) {
@@ -62,6 +94,9 @@ struct FolderTree::TState {
   // By the relative path of actual names ("" is the base).
   std::unordered_map<std::string, Folder> Folders;
   size_t Open = 0;
+  // Whether the file system takes files without a name (O_TMPFILE); known
+  // after the first try.
+  bool Nameless = true;
 
   ~TState() {
     for (auto& [key, folder] : Folders) {
@@ -217,7 +252,8 @@ FolderTree::FolderTree(std::string base) : state_(std::make_unique<TState>()) {
 FolderTree::~FolderTree() = default;
 
 FolderTree::TKind FolderTree::Probe(const std::string& relative) {
-  const std::vector<std::string> parts = SplitRelative(relative);
+  std::vector<std::string> parts;
+  if (!SplitRelative(relative, parts)) return TKind::Missing;
   if (parts.empty()) return state_->OpenBase(false) ? TKind::Folder : TKind::Missing;
   Folder* folder = state_->Walk(parts, parts.size() - 1, false);
   if (!folder) return TKind::Missing;
@@ -226,43 +262,100 @@ FolderTree::TKind FolderTree::Probe(const std::string& relative) {
 }
 
 bool FolderTree::MakeFolders(const std::string& relative) {
-  const std::vector<std::string> parts = SplitRelative(relative);
-  return state_->Walk(parts, parts.size(), true) != nullptr;
+  std::vector<std::string> parts;
+  return SplitRelative(relative, parts) && state_->Walk(parts, parts.size(), true) != nullptr;
 }
 
-bool FolderTree::CreateNew(const std::string& relative, WinFile& file) {
-  const std::vector<std::string> parts = SplitRelative(relative);
-  if (parts.empty()) return Fail(ERROR_ACCESS_DENIED);
+void FolderTree::TPendingFile::Discard() {
+  file_.Close();
+  if (tree_ && named_ && !published_) {
+    tree_->Remove(folder_.empty() ? temporary_ : folder_ + "\\" + temporary_);
+  }
+  tree_ = nullptr;
+  named_ = published_ = false;
+}
+
+bool FolderTree::CreatePending(const std::string& relative, const std::string& temporary, TPendingFile& file) {
+  file.Discard();
+  std::vector<std::string> parts;
+  if (!SplitRelative(relative, parts)) return false;
+  if (parts.empty() || temporary.empty() || temporary.find_first_of("\\/") != std::string::npos) {
+    return Fail(ERROR_INVALID_NAME);
+  }
   Folder* folder = state_->Walk(parts, parts.size() - 1, false);
   if (!folder) return false;
-  const std::string& name = parts.back();
-  const int fd = openat(folder->Fd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : WinErrorFromErrno(errno));
-  state_->Noted(*folder, name, TKind::File);
-  file.Adopt(fd, state_->Base + "\\" + relative);
+  int fd = -1;
+  if (state_->Nameless) {
+    fd = openat(folder->Fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) state_->Nameless = false;
+    if (fd < 0 && state_->Nameless) return Fail(WinErrorFromErrno(errno));
+  }
+  if (fd < 0) {
+    fd = openat(folder->Fd, temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : WinErrorFromErrno(errno));
+    state_->Noted(*folder, temporary, TKind::File);
+    file.named_ = true;
+  }
+  file.tree_ = this;
+  file.folder_ = FolderOf(parts);
+  file.temporary_ = temporary;
+  file.file_.Adopt(fd, state_->Base + "\\" + relative);
   SetLastError(0);
   return true;
 }
 
-bool FolderTree::Replace(const std::string& from, const std::string& to) {
-  const std::vector<std::string> parts = SplitRelative(to);
-  const std::vector<std::string> source = SplitRelative(from);
-  if (parts.empty() || source.empty()) return Fail(ERROR_ACCESS_DENIED);
+bool FolderTree::Publish(TPendingFile& file, const std::string& relative, bool replace) {
+  std::vector<std::string> parts;
+  if (!SplitRelative(relative, parts)) return false;
+  if (file.tree_ != this || file.published_ || parts.empty() || !SameText(FolderOf(parts), file.folder_)) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
   Folder* folder = state_->Walk(parts, parts.size() - 1, false);
   if (!folder) return false;
-  // Replacing keeps the existing name's letter case.
+  // Replacing keeps the existing name's letter case; a new name may not
+  // differ from one in the folder by letter case alone.
   const Name* existing = state_->Find(*folder, parts.back());
+  if (existing && !replace) return Fail(ERROR_FILE_EXISTS);
   const std::string target = existing ? existing->Actual : parts.back();
-  if (renameat(folder->Fd, source.back().c_str(), folder->Fd, target.c_str()) != 0) {
-    return Fail(WinErrorFromErrno(errno));
+  const std::string& temporary = file.temporary_;
+  if (!file.named_) {
+    // Nameless: a new name is one link; a replacement goes by the temporary
+    // name, as a link cannot replace.
+    const char* first = replace ? temporary.c_str() : target.c_str();
+    if (LinkOpenFile(file.file_.Descriptor(), folder->Fd, first) != 0) {
+      return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : WinErrorFromErrno(errno));
+    }
+    if (!replace) {
+      state_->Noted(*folder, target, TKind::File);
+      file.published_ = true;
+      return true;
+    }
+    state_->Noted(*folder, temporary, TKind::File);
+    file.named_ = true;
   }
-  state_->Forgotten(*folder, source.back());
+  if (replace) {
+    if (renameat(folder->Fd, temporary.c_str(), folder->Fd, target.c_str()) != 0) {
+      return Fail(WinErrorFromErrno(errno));
+    }
+  } else if (renameat2(folder->Fd, temporary.c_str(), folder->Fd, target.c_str(), RENAME_NOREPLACE) != 0) {
+    // Without that kind of rename: a link, which never replaces, and the
+    // temporary name removed.
+    if (errno != EINVAL && errno != ENOSYS) return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : WinErrorFromErrno(errno));
+    if (linkat(folder->Fd, temporary.c_str(), folder->Fd, target.c_str(), 0) != 0) {
+      return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : WinErrorFromErrno(errno));
+    }
+    unlinkat(folder->Fd, temporary.c_str(), 0);
+  }
+  state_->Forgotten(*folder, temporary);
   state_->Noted(*folder, target, TKind::File);
+  file.named_ = false;
+  file.published_ = true;
   return true;
 }
 
 bool FolderTree::Remove(const std::string& relative) {
-  const std::vector<std::string> parts = SplitRelative(relative);
+  std::vector<std::string> parts;
+  if (!SplitRelative(relative, parts)) return false;
   if (parts.empty()) return Fail(ERROR_ACCESS_DENIED);
   Folder* folder = state_->Walk(parts, parts.size() - 1, false);
   if (!folder) return false;
@@ -273,7 +366,8 @@ bool FolderTree::Remove(const std::string& relative) {
 
 std::vector<std::string> FolderTree::FilesMatching(const std::string& relative, std::string_view pattern) {
   std::vector<std::string> names;
-  const std::vector<std::string> parts = SplitRelative(relative);
+  std::vector<std::string> parts;
+  if (!SplitRelative(relative, parts)) return names;
   Folder* folder = state_->Walk(parts, parts.size(), false);
   if (!folder || !state_->List(*folder)) return names;
   for (const auto& [folded, name] : folder->Names) {

@@ -83,42 +83,18 @@ TZUErrorRule RuleFor(int id) {
   }
 }
 
-// The file an entry is written to (relative to the base folder): removed
-// unless committed, so that no partial file is ever left behind.
-class TempFile {
- public:
-  TempFile(FolderTree& tree, std::string path) : tree_(tree), path_(std::move(path)) {}
-  ~TempFile() {
-    file_.Close();
-    if (!committed_ && created_) tree_.Remove(path_);
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  bool Create() { return created_ = tree_.CreateNew(path_, file_); }
-  WinFile& File() { return file_; }
-  const std::string& Path() const { return path_; }
-  void Committed() { committed_ = true; }
-
- private:
-  FolderTree& tree_;
-  std::string path_;
-  WinFile file_;
-  bool created_ = false;
-  bool committed_ = false;
-};
-
 // "~vzt" + the process's identifier (8 hex digits) + 8 more hex digits +
 // ".tmp": a process killed while replacing a file leaves such a name, and the
 // identifier tells the next extraction that nobody is writing it any more.
 constexpr char kTempPattern[] = "~vzt????????????????.tmp";
 
-std::string TempNameBeside(const std::string& target) {
+std::string TempName() {
   static std::atomic<uint32_t> counter{0};
   static const uint32_t seed = std::random_device{}();
   char name[32];
   std::snprintf(name, sizeof name, "~vzt%08x%08x.tmp", static_cast<unsigned>(GetCurrentProcessId()),
                 static_cast<unsigned>(seed ^ ++counter));
-  return ExtractFilePath(target) + name;
+  return name;
 }
 
 // The writer of a temporary file, from its name; 0 when the name is not one.
@@ -444,9 +420,10 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
   return result;
 }
 
-// A temporary file that a killed extraction left beside a file it was
-// replacing goes when this extraction first replaces a file in that folder;
-// one whose writer still runs is left alone.
+// A temporary file that a killed extraction left in a folder (on its way to
+// replacing a file, or for any file where files cannot be nameless) goes
+// when this extraction first writes a file there; one whose writer still
+// runs is left alone.
 void TZUUnzipper::RemoveStaleTemps(const std::string& folder) {
   if (!swept_.insert(FoldCase(folder)).second) return;
   for (const std::string& name : tree_->FilesMatching(folder, kTempPattern)) {
@@ -457,12 +434,13 @@ void TZUUnzipper::RemoveStaleTemps(const std::string& folder) {
 
 int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, const std::string& relative,
                             bool targetExists, const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor) {
-  // An existing file is replaced only by complete, checked content: the entry
-  // goes to a temporary file beside it first. A new target is written in
-  // place (created exclusively) and removed again if anything fails.
-  if (targetExists) RemoveStaleTemps(ExtractFilePath(relative));
-  TempFile temp(*tree_, targetExists ? TempNameBeside(relative) : relative);
-  if (!temp.Create()) return FailWith(MsgCreateFile, target);
+  // A file appears under its name only complete and checked, whether it is
+  // new or replaces one: the entry is written to a pending file in the
+  // target's folder first (nameless where the file system allows, so that a
+  // killed extraction leaves nothing), and dropped if anything fails.
+  RemoveStaleTemps(ExtractFilePath(relative));
+  FolderTree::TPendingFile temp;
+  if (!tree_->CreatePending(relative, TempName(), temp)) return FailWith(MsgCreateFile, target);
 
   TZUCoDec* codec = &store_;
   if (Get16(localHeader + 8) == 8) {
@@ -489,17 +467,10 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
     const uint32_t kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     attributesFailed = (attributes & kept) != 0 && !SetFileAttributesByDescriptor(descriptor, attributes);
   }
-  temp.File().Close();
-
-  if (result == 0) {
-    // Only now, with the new content complete and checked, is the old file
-    // (or a link standing in its place) replaced.
-    if (!targetExists || tree_->Replace(temp.Path(), relative)) {
-      temp.Committed();
-    } else {
-      result = FailWith(MsgCreateFile, target);
-    }
-  }
+  // Only now, with the new content complete and checked, does it take its
+  // name, in place of the old file (or a link standing there) if any.
+  if (result == 0 && !tree_->Publish(temp, relative, targetExists)) result = FailWith(MsgCreateFile, target);
+  temp.Discard();
   if (result == 0) {
     if (timeFailed && attributesFailed) {
       result = Fail(MsgSetFileInformation);
