@@ -61,27 +61,6 @@ bool SplitRelative(const std::string& relative, std::vector<std::string>& parts)
   return true;
 }
 
-// The folder part of a relative path, without the last name.
-std::string FolderOf(const std::vector<std::string>& parts) {
-  std::string folder;
-  for (size_t i = 0; i + 1 < parts.size(); ++i) {
-    if (i > 0) folder += '\\';
-    folder += parts[i];
-  }
-  return folder;
-}
-
-// Gives the open file at descriptor the name name in folder at. Through
-// /proc (any user), else by the descriptor itself (which needs a
-// privilege).
-int LinkOpenFile(int descriptor, int at, const char* name) {
-  char self[40];
-  std::snprintf(self, sizeof self, "/proc/self/fd/%d", descriptor);
-  if (linkat(AT_FDCWD, self, at, name, AT_SYMLINK_FOLLOW) == 0) return 0;
-  if (errno != ENOENT || access("/proc/self/fd", F_OK) == 0) return -1;
-  return linkat(descriptor, "", at, name, AT_EMPTY_PATH);
-}
-
 bool Fail(int code) {
   SetLastError(code);
   return false;
@@ -97,6 +76,13 @@ struct FolderTree::TState {
   // Whether the file system takes files without a name (O_TMPFILE); known
   // after the first try.
   bool Nameless = true;
+  // Whether a nameless file can be linked by its descriptor alone (a
+  // privilege), else through /proc.
+  bool LinkByDescriptor = true;
+  // The folder met last, by the text that named it: the files of an
+  // archive come folder by folder, so most look-ups need no walk.
+  std::string LastText;
+  Folder* Last = nullptr;
 
   ~TState() {
     for (auto& [key, folder] : Folders) {
@@ -245,6 +231,51 @@ struct FolderTree::TState {
   }
 };
 
+namespace {
+
+bool ValidPart(std::string_view part) {
+  return !part.empty() && part != "." && part != ".." && part.find('\0') == std::string_view::npos;
+}
+
+// Gives the open nameless file at descriptor the name name in folder at: by
+// the descriptor itself where the process may (a privilege), else through
+// /proc. False with errno set.
+bool LinkOpenFile(FolderTree::TState& state, int descriptor, int at, const std::string& name) {
+  if (state.LinkByDescriptor) {
+    if (linkat(descriptor, "", at, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno != ENOENT && errno != EPERM) return false;
+    state.LinkByDescriptor = false;
+  }
+  char self[40];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", descriptor);
+  return linkat(AT_FDCWD, self, at, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// The open folder holding relative's last name part, and that part. Null,
+// with GetLastError set, when it cannot be reached.
+Folder* ParentOf(FolderTree::TState& state, std::string_view relative, std::string& name) {
+  while (!relative.empty() && (relative.back() == '\\' || relative.back() == '/')) relative.remove_suffix(1);
+  const size_t separator = relative.find_last_of("\\/");
+  const bool nested = separator != std::string_view::npos;
+  const std::string_view folderText = nested ? relative.substr(0, separator) : std::string_view();
+  name.assign(relative.substr(nested ? separator + 1 : 0));
+  if (!ValidPart(name)) {
+    SetLastError(name.empty() ? ERROR_ACCESS_DENIED : ERROR_INVALID_NAME);
+    return nullptr;
+  }
+  if (state.Last && state.Last->Fd >= 0 && folderText == state.LastText) return state.Last;
+  std::vector<std::string> parts;
+  if (!SplitRelative(std::string(folderText), parts)) return nullptr;
+  Folder* folder = state.Walk(parts, parts.size(), false);
+  if (folder) {
+    state.Last = folder;
+    state.LastText.assign(folderText);
+  }
+  return folder;
+}
+
+}  // namespace
+
 FolderTree::FolderTree(std::string base) : state_(std::make_unique<TState>()) {
   state_->Base = ExcludeTrailingBackslash(base);
 }
@@ -252,16 +283,18 @@ FolderTree::FolderTree(std::string base) : state_(std::make_unique<TState>()) {
 FolderTree::~FolderTree() = default;
 
 FolderTree::TKind FolderTree::Probe(const std::string& relative) {
-  std::vector<std::string> parts;
-  if (!SplitRelative(relative, parts)) return TKind::Missing;
-  if (parts.empty()) return state_->OpenBase(false) ? TKind::Folder : TKind::Missing;
-  Folder* folder = state_->Walk(parts, parts.size() - 1, false);
+  if (relative.find_first_not_of("\\/") == std::string::npos) {
+    return state_->OpenBase(false) ? TKind::Folder : TKind::Missing;
+  }
+  std::string part;
+  Folder* folder = ParentOf(*state_, relative, part);
   if (!folder) return TKind::Missing;
-  const Name* name = state_->Find(*folder, parts.back());
+  const Name* name = state_->Find(*folder, part);
   return name ? name->Kind : TKind::Missing;
 }
 
 bool FolderTree::MakeFolders(const std::string& relative) {
+  if (state_->Last && state_->Last->Fd >= 0 && relative == state_->LastText) return true;
   std::vector<std::string> parts;
   return SplitRelative(relative, parts) && state_->Walk(parts, parts.size(), true) != nullptr;
 }
@@ -277,12 +310,9 @@ void FolderTree::TPendingFile::Discard() {
 
 bool FolderTree::CreatePending(const std::string& relative, const std::string& temporary, TPendingFile& file) {
   file.Discard();
-  std::vector<std::string> parts;
-  if (!SplitRelative(relative, parts)) return false;
-  if (parts.empty() || temporary.empty() || temporary.find_first_of("\\/") != std::string::npos) {
-    return Fail(ERROR_INVALID_NAME);
-  }
-  Folder* folder = state_->Walk(parts, parts.size() - 1, false);
+  if (!ValidPart(temporary) || temporary.find_first_of("\\/") != std::string::npos) return Fail(ERROR_INVALID_NAME);
+  std::string name;
+  Folder* folder = ParentOf(*state_, relative, name);
   if (!folder) return false;
   int fd = -1;
   if (state_->Nameless) {
@@ -297,7 +327,8 @@ bool FolderTree::CreatePending(const std::string& relative, const std::string& t
     file.named_ = true;
   }
   file.tree_ = this;
-  file.folder_ = FolderOf(parts);
+  file.where_ = folder;
+  file.folder_ = state_->LastText;
   file.temporary_ = temporary;
   file.file_.Adopt(fd, state_->Base + "\\" + relative);
   SetLastError(0);
@@ -305,24 +336,21 @@ bool FolderTree::CreatePending(const std::string& relative, const std::string& t
 }
 
 bool FolderTree::Publish(TPendingFile& file, const std::string& relative, bool replace) {
-  std::vector<std::string> parts;
-  if (!SplitRelative(relative, parts)) return false;
-  if (file.tree_ != this || file.published_ || parts.empty() || !SameText(FolderOf(parts), file.folder_)) {
-    return Fail(ERROR_INVALID_PARAMETER);
-  }
-  Folder* folder = state_->Walk(parts, parts.size() - 1, false);
+  if (file.tree_ != this || file.published_) return Fail(ERROR_INVALID_PARAMETER);
+  std::string name;
+  Folder* folder = ParentOf(*state_, relative, name);
   if (!folder) return false;
+  if (folder != file.where_) return Fail(ERROR_INVALID_PARAMETER);
   // Replacing keeps the existing name's letter case; a new name may not
   // differ from one in the folder by letter case alone.
-  const Name* existing = state_->Find(*folder, parts.back());
+  const Name* existing = state_->Find(*folder, name);
   if (existing && !replace) return Fail(ERROR_FILE_EXISTS);
-  const std::string target = existing ? existing->Actual : parts.back();
+  const std::string target = existing ? existing->Actual : name;
   const std::string& temporary = file.temporary_;
   if (!file.named_) {
     // Nameless: a new name is one link; a replacement goes by the temporary
     // name, as a link cannot replace.
-    const char* first = replace ? temporary.c_str() : target.c_str();
-    if (LinkOpenFile(file.file_.Descriptor(), folder->Fd, first) != 0) {
+    if (!LinkOpenFile(*state_, file.file_.Descriptor(), folder->Fd, replace ? temporary : target)) {
       return Fail(errno == EEXIST ? ERROR_FILE_EXISTS : WinErrorFromErrno(errno));
     }
     if (!replace) {
@@ -354,13 +382,11 @@ bool FolderTree::Publish(TPendingFile& file, const std::string& relative, bool r
 }
 
 bool FolderTree::Remove(const std::string& relative) {
-  std::vector<std::string> parts;
-  if (!SplitRelative(relative, parts)) return false;
-  if (parts.empty()) return Fail(ERROR_ACCESS_DENIED);
-  Folder* folder = state_->Walk(parts, parts.size() - 1, false);
+  std::string name;
+  Folder* folder = ParentOf(*state_, relative, name);
   if (!folder) return false;
-  if (unlinkat(folder->Fd, parts.back().c_str(), 0) != 0) return Fail(WinErrorFromErrno(errno));
-  state_->Forgotten(*folder, parts.back());
+  if (unlinkat(folder->Fd, name.c_str(), 0) != 0) return Fail(WinErrorFromErrno(errno));
+  state_->Forgotten(*folder, name);
   return true;
 }
 

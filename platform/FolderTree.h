@@ -60,6 +60,7 @@ class FolderTree {
    private:
     friend class FolderTree;
     FolderTree* tree_ = nullptr;
+    const void* where_ = nullptr;  // the tree's record of its folder
     std::string folder_;     // relative to the base
     std::string temporary_;  // its name in that folder; empty while nameless
     bool named_ = false;     // it has the temporary name now

@@ -91,9 +91,14 @@ constexpr char kTempPattern[] = "~vzt????????????????.tmp";
 std::string TempName() {
   static std::atomic<uint32_t> counter{0};
   static const uint32_t seed = std::random_device{}();
+  // The process's part once: asking for the process id costs a system call.
+  static const std::string prefix = [] {
+    char text[16];
+    std::snprintf(text, sizeof text, "~vzt%08x", static_cast<unsigned>(GetCurrentProcessId()));
+    return std::string(text);
+  }();
   char name[32];
-  std::snprintf(name, sizeof name, "~vzt%08x%08x.tmp", static_cast<unsigned>(GetCurrentProcessId()),
-                static_cast<unsigned>(seed ^ ++counter));
+  std::snprintf(name, sizeof name, "%s%08x.tmp", prefix.c_str(), static_cast<unsigned>(seed ^ ++counter));
   return name;
 }
 
@@ -150,6 +155,8 @@ class TZUUnzipper {
   // listed and opened once per Extract.
   std::unique_ptr<FolderTree> tree_;
   std::unordered_set<std::string> swept_;  // folders cleared of stale temporary files
+  std::string lastSwept_;
+  std::vector<uint8_t> localVariable_;  // a local header's name and extra field
 
   void RemoveStaleTemps(const std::string& folder);
   // The file time of each MS-DOS date and time met (the conversion asks the
@@ -380,8 +387,9 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
     return Fail(MsgLocalRead);
   }
   const size_t localVariable = static_cast<size_t>(Get16(local + 26)) + Get16(local + 28);
-  std::vector<uint8_t> variable(localVariable);
-  if (localVariable > 0 && reader_->Read(variable.data(), localVariable) != static_cast<int64_t>(localVariable)) {
+  localVariable_.resize(localVariable);
+  if (localVariable > 0 &&
+      reader_->Read(localVariable_.data(), localVariable) != static_cast<int64_t>(localVariable)) {
     return Fail(MsgLocalRead);
   }
   const uint16_t method = Get16(local + 8);
@@ -425,6 +433,8 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
 // when this extraction first writes a file there; one whose writer still
 // runs is left alone.
 void TZUUnzipper::RemoveStaleTemps(const std::string& folder) {
+  if (folder == lastSwept_) return;  // files come folder by folder
+  lastSwept_ = folder;
   if (!swept_.insert(FoldCase(folder)).second) return;
   for (const std::string& name : tree_->FilesMatching(folder, kTempPattern)) {
     const uint32_t writer = TempWriter(name);
