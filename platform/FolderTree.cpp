@@ -29,6 +29,7 @@ struct Name {
 
 struct Folder {
   int Fd = -1;
+  dev_t Device = 0;  // its file system, once asked
   bool Listed = false;
   std::unordered_multimap<std::string, Name> Names;  // by case-folded name
 };
@@ -378,6 +379,48 @@ bool FolderTree::Publish(TPendingFile& file, const std::string& relative, bool r
   state_->Noted(*folder, target, TKind::File);
   file.named_ = false;
   file.published_ = true;
+  return true;
+}
+
+FolderTree::TAheadFiles::TAheadFiles(FolderTree& tree) {
+  if (Folder* base = tree.state_->OpenBase(false); base && tree.state_->Nameless) {
+    const int fd = fcntl(base->Fd, F_DUPFD_CLOEXEC, 0);
+    if (fd >= 0) base_.Adopt(fd, tree.state_->Base);
+  }
+}
+
+FolderTree::TAheadFiles::~TAheadFiles() = default;
+
+bool FolderTree::TAheadFiles::Make(WinFile& file) {
+  if (!base_.IsOpen()) return Fail(ERROR_PATH_NOT_FOUND);
+  const int fd = openat(base_.Descriptor(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+  if (fd < 0) return Fail(WinErrorFromErrno(errno));
+  file.Adopt(fd, base_.Path());
+  return true;
+}
+
+bool FolderTree::TakesAhead(const std::string& relative) {
+  Folder* base = state_->OpenBase(false);
+  std::string name;
+  Folder* folder = base ? ParentOf(*state_, relative, name) : nullptr;
+  if (!folder) return false;
+  for (Folder* known : {base, folder}) {
+    struct stat info {};
+    if (known->Device == 0 && fstat(known->Fd, &info) == 0) known->Device = info.st_dev;
+  }
+  return folder->Device != 0 && folder->Device == base->Device;
+}
+
+bool FolderTree::Adopt(WinFile& made, const std::string& relative, const std::string& temporary, TPendingFile& file) {
+  file.Discard();
+  std::string name;
+  Folder* folder = ParentOf(*state_, relative, name);
+  if (!folder || !made.IsOpen()) return false;
+  file.tree_ = this;
+  file.where_ = folder;
+  file.folder_ = state_->LastText;
+  file.temporary_ = temporary;
+  file.file_ = std::move(made);
   return true;
 }
 

@@ -76,6 +76,26 @@ class FolderTree {
   // with replace, atomically in place of what stands there (a link there is
   // replaced itself). The file stays open.
   bool Publish(TPendingFile& file, const std::string& relative, bool replace);
+  // Nameless files made ahead, on another thread, in the base folder: a
+  // pending file is made of one by Adopt for any folder of the tree on the
+  // same file system. Make may be called from any thread; it fails where
+  // the base is missing or files cannot be nameless.
+  class TAheadFiles {
+   public:
+    explicit TAheadFiles(FolderTree& tree);
+    ~TAheadFiles();
+    TAheadFiles(const TAheadFiles&) = delete;
+    TAheadFiles& operator=(const TAheadFiles&) = delete;
+    bool Make(WinFile& file);
+
+   private:
+    WinFile base_;
+  };
+  // Whether a nameless file made ahead can take a name in relative's folder.
+  bool TakesAhead(const std::string& relative);
+  // Makes pending the nameless file made ahead, for relative's folder.
+  bool Adopt(WinFile& made, const std::string& relative, const std::string& temporary, TPendingFile& file);
+
   // Removes a file (of any mode) or a link; false when missing.
   bool Remove(const std::string& relative);
   // The names of the files in folder relative that match a wildcard

@@ -126,7 +126,9 @@ class TZUUnzipper {
   int ProcessEntry(TZUEntryReader& entry);
   int WriteEntry(TZUEntryReader& entry, const std::string& target, const std::string& relative, bool targetExists,
                  const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor);
-  int Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, WinFile& out, uint32_t& crc);
+  // out: null when the decode-ahead thread writes the entry's file itself.
+  int Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, bool ahead, WinFile* out,
+             uint32_t& crc);
   int ObtainPassword(const uint8_t* header, uint8_t checkByte, std::unique_ptr<TZUZipCryptor>& cryptor);
   bool OverwriteAllowed(const TZUEntryReader& entry, const std::string& target) const;
   void Succeeded(const std::string& name, const std::string& part, const std::string& cleaned, uint64_t size);
@@ -146,6 +148,7 @@ class TZUUnzipper {
   std::unique_ptr<TZUCoDecInflate> inflate_;
   // Entries without encryption are read and decoded on a thread of their
   // own, ahead of the writing; the job of each such entry.
+  std::unique_ptr<FolderTree::TAheadFiles> aheadFiles_;
   std::unique_ptr<TZUDecodeAhead> ahead_;
   std::unordered_map<const TZUEntryReader*, size_t> jobOf_;
   void StartDecodeAhead();
@@ -278,7 +281,8 @@ void TZUUnzipper::StartDecodeAhead() {
     jobOf_.clear();  // decoded here, as the archive is read here
     return;
   }
-  ahead_ = std::make_unique<TZUDecodeAhead>(std::move(archive), std::move(jobs));
+  aheadFiles_ = std::make_unique<FolderTree::TAheadFiles>(*tree_);
+  ahead_ = std::make_unique<TZUDecodeAhead>(std::move(archive), std::move(jobs), aheadFiles_.get());
 }
 
 bool TZUUnzipper::Excluded(const std::string& name) const {
@@ -450,7 +454,16 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
   // killed extraction leaves nothing), and dropped if anything fails.
   RemoveStaleTemps(ExtractFilePath(relative));
   FolderTree::TPendingFile temp;
-  if (!tree_->CreatePending(relative, TempName(), temp)) return FailWith(MsgCreateFile, target);
+  const auto job = cryptor ? jobOf_.end() : jobOf_.find(&entry);
+  const bool ahead = ahead_ && job != jobOf_.end();
+  // The decode-ahead thread has made the entry's file, nameless, and writes
+  // it: the kernel's work on it overlaps this thread's.
+  bool madeAhead = false;
+  if (ahead) {
+    ahead_->Begin(job->second);
+    madeAhead = ahead_->Next().Made && tree_->TakesAhead(relative);
+  }
+  if (!madeAhead && !tree_->CreatePending(relative, TempName(), temp)) return FailWith(MsgCreateFile, target);
 
   TZUCoDec* codec = &store_;
   if (Get16(localHeader + 8) == 8) {
@@ -458,7 +471,13 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
     codec = inflate_.get();
   }
   uint32_t crc = 0;
-  int result = Decode(entry, *codec, cryptor.get(), temp.File(), crc);
+  int result = Decode(entry, *codec, cryptor.get(), ahead, madeAhead ? nullptr : &temp.File(), crc);
+  if (result == 0 && madeAhead) {
+    WinFile made;
+    if (!ahead_->TakeFile(made) || !tree_->Adopt(made, relative, TempName(), temp)) {
+      result = FailWith(MsgCreateFile, target);
+    }
+  }
   if (result == 0 && crc != entry.CRC32) result = Fail(MsgCRCError);
 
   // Time and attributes go on through the open file, before it takes the
@@ -494,22 +513,26 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
   return result;
 }
 
-int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, WinFile& out,
+int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, bool ahead, WinFile* out,
                         uint32_t& crc) {
   uint64_t remaining = entry.ComprSize - (cryptor ? 12 : 0);
   const uint64_t limit = entry.UncomprSize;
   uint64_t written = 0;
   int writeError = 0;
   crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
-  // One output buffer: the length check, the write and its count.
-  const auto put = [&](const uint8_t* data, size_t size) {
+  // One output buffer: the length check, the write (or how it went on the
+  // decode-ahead thread) and its count.
+  const auto put = [&](const uint8_t* data, size_t size, bool failedAhead = false) {
     if (written + size > limit) {
       writeError = MsgWrongLength;
       return false;
     }
     try {
-      out.Write(data, size);
+      if (out) out->Write(data, size);
     } catch (const FileError&) {
+      failedAhead = true;
+    }
+    if (failedAhead) {
       writeError = MsgWriteFile;
       return false;
     }
@@ -523,12 +546,12 @@ int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* c
     return true;
   };
 
-  if (const auto job = jobOf_.find(&entry); !cryptor && ahead_ && job != jobOf_.end()) {
+  if (ahead) {
     // The same steps as below, decoded already on the other thread.
-    ahead_->Begin(job->second);
     for (;;) {
       const TZUDecodeAhead::TStep step = ahead_->Next();
       switch (step.Kind) {
+        case TZUDecodeAhead::TStepKind::Opened: break;
         case TZUDecodeAhead::TStepKind::Block:
           if (step.Got < 0) return Fail(MsgUnknownError);
           if (step.Got == 0) return 0;  // the input ends early: the CRC check tells
@@ -540,7 +563,7 @@ int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* c
           }
           break;
         case TZUDecodeAhead::TStepKind::Output:
-          if (!put(step.Data, step.Size)) return Fail(writeError);
+          if (!put(step.Data, step.Size, !out && step.WriteFailed)) return Fail(writeError);
           crc = step.Crc;
           break;
         case TZUDecodeAhead::TStepKind::Decoded:
