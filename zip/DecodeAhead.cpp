@@ -151,7 +151,7 @@ void TZUDecodeAhead::DecodeJob(size_t index) {
   step.Job = index;
   // The job's file is this thread's until the job's last step is pushed.
   WinFile* file = nullptr;
-  if (maker_) {
+  if (maker_ && job.MakeFile) {
     WinFile made;
     if (maker_->Make(made)) {
       std::lock_guard lock(mutex_);

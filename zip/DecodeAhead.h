@@ -38,6 +38,7 @@ class TZUDecodeAhead {
   struct TJob {
     uint64_t LocalOffset;
     uint64_t ComprSize;
+    bool MakeFile = false;  // with a maker, the thread makes and writes its file
   };
   // One step of an entry's decoding.
   enum class TStepKind {

@@ -267,12 +267,18 @@ int TZUUnzipper::Run() {
   return 0;
 }
 
+// The largest entry whose file the decode-ahead thread makes and writes.
+constexpr uint64_t kAheadFileLimit = kZipBufferSize;
+
 void TZUUnzipper::StartDecodeAhead() {
   std::vector<TZUDecodeAhead::TJob> jobs;
   for (const TZUEntryReader& entry : reader_->Entries()) {
     if (!entry.Selected || entry.IsDirOnly || entry.Encrypted()) continue;
     jobOf_[&entry] = jobs.size();
-    jobs.push_back({entry.RelOffLocal, entry.ComprSize});
+    // Small files are made and written on the thread, where their making
+    // overlaps this thread's work; a large one is written here, so that
+    // its writing overlaps the thread's inflating instead.
+    jobs.push_back({entry.RelOffLocal, entry.ComprSize, entry.UncomprSize <= kAheadFileLimit});
   }
   if (jobs.empty()) return;
   // A handle of its own, so that the thread's reads never move this one.

@@ -134,6 +134,7 @@ TEST_F(DecodeAheadTest, StepsAreThoseOfDecodingInPlace) {
   ASSERT_TRUE(ForceDirectories(folder));
   FolderTree tree(folder);
   FolderTree::TAheadFiles files(tree);
+  for (auto& job : jobs) job.MakeFile = true;
   ahead = Start(&files);
   for (size_t i = 0; i < jobs.size(); ++i) {
     ahead->Begin(i);
