@@ -19,8 +19,13 @@ constexpr size_t kResumeFree = kPoolBuffers / 2;
 
 }  // namespace
 
-TZUDecodeAhead::TZUDecodeAhead(std::unique_ptr<TZUZipReader> archive, std::vector<TJob> jobs)
-    : archive_(std::move(archive)), jobs_(std::move(jobs)), pool_(new uint8_t[kPoolBuffers * kZipBufferSize]) {
+TZUDecodeAhead::TZUDecodeAhead(std::unique_ptr<TZUZipReader> archive, std::vector<TJob> jobs,
+                               FolderTree::TAheadFiles* files)
+    : archive_(std::move(archive)),
+      jobs_(std::move(jobs)),
+      maker_(files),
+      files_(maker_ ? jobs_.size() : 0),
+      pool_(new uint8_t[kPoolBuffers * kZipBufferSize]) {
   for (size_t i = 0; i < kPoolBuffers; ++i) free_.push_back(pool_.get() + i * kZipBufferSize);
   thread_ = std::thread([this] { Run(); });
 }
@@ -48,11 +53,24 @@ void TZUDecodeAhead::DropPassedOver() {
   }
 }
 
+void TZUDecodeAhead::ClosePassedOver(size_t from) {
+  for (size_t job = from; job < begun_ && job < decoding_ && job < files_.size(); ++job) files_[job].Close();
+}
+
+bool TZUDecodeAhead::TakeFile(WinFile& file) {
+  std::lock_guard lock(mutex_);
+  if (begun_ >= files_.size() || !files_[begun_].IsOpen()) return false;
+  file = std::move(files_[begun_]);
+  return true;
+}
+
 void TZUDecodeAhead::Begin(size_t index) {
   std::lock_guard lock(mutex_);
   ReleaseTaken();
+  const size_t from = begun_;
   begun_ = index;
   DropPassedOver();
+  ClosePassedOver(from);
   // The thread is woken only to give up a job passed over or when there is
   // room enough again, not at every entry: with thousands of small entries
   // a wake-up per entry costs more than their decoding.
@@ -111,15 +129,19 @@ uint8_t* TZUDecodeAhead::TakeBuffer(size_t index) {
 }
 
 void TZUDecodeAhead::Run() {
+  size_t done = jobs_.size();  // the job decoded last
   for (size_t index = 0; index < jobs_.size(); ++index) {
     {
       std::lock_guard lock(mutex_);
+      // The file of a job done and passed over meanwhile is closed here.
+      if (done < begun_ && done < files_.size()) files_[done].Close();
       if (stop_) return;
       index = std::max(index, begun_);  // jobs passed over are never decoded
       if (index >= jobs_.size()) return;
       decoding_ = index;
     }
     DecodeJob(index);
+    done = index;
   }
 }
 
@@ -127,6 +149,21 @@ void TZUDecodeAhead::DecodeJob(size_t index) {
   const TJob& job = jobs_[index];
   TStep step;
   step.Job = index;
+  // The job's file is this thread's until the job's last step is pushed.
+  WinFile* file = nullptr;
+  if (maker_ && job.MakeFile) {
+    WinFile made;
+    if (maker_->Make(made)) {
+      std::lock_guard lock(mutex_);
+      files_[index] = std::move(made);
+      file = &files_[index];
+    }
+  }
+  step.Kind = TStepKind::Opened;
+  step.Made = file != nullptr;
+  if (!Push(step)) return;
+  step.Made = false;
+  step.Kind = TStepKind::End;
   if (job.ComprSize == 0) {
     Push(step);  // nothing to read
     return;
@@ -166,6 +203,14 @@ void TZUDecodeAhead::DecodeJob(size_t index) {
     output.Data = buffer;
     output.Size = size;
     output.Crc = crc;
+    if (file) {
+      output.Written = true;
+      try {
+        file->Write(data, size);
+      } catch (const FileError&) {
+        output.WriteFailed = true;
+      }
+    }
     if (!Push(output)) givenUp = true;
     return !givenUp;
   };

@@ -5,9 +5,16 @@
 // in the order its own loop would meet them, so what it reports is the same
 // as if it decoded itself; entries it passes over are dropped unread.
 //
+// Given a maker of nameless files, the thread also writes each entry's
+// output into a file of its own, made at the entry's start, so that the
+// kernel's work of making and writing files overlaps the extraction's;
+// such a file has no name, and the extraction names it, in order, only if
+// it takes the entry's steps to the end; its Output steps tell whether the
+// write went well. The extraction may write the output itself instead.
+//
 // Only entries without encryption are decoded ahead (a password is asked
 // for on the extraction's thread). Memory is bounded by a fixed pool of
-// output buffers.
+// output buffers, open files by the steps queued.
 #pragma once
 
 #include <condition_variable>
@@ -18,6 +25,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/FolderTree.h"
+#include "platform/WinFile.h"
 #include "zip/Decompressor.h"
 #include "zip/ZipReader.h"
 
@@ -29,9 +38,11 @@ class TZUDecodeAhead {
   struct TJob {
     uint64_t LocalOffset;
     uint64_t ComprSize;
+    bool MakeFile = false;  // with a maker, the thread makes and writes its file
   };
   // One step of an entry's decoding.
   enum class TStepKind {
+    Opened,   // the entry's start: Made tells whether its file was made
     Block,    // a block read: Got bytes (-1 a read error, 0 the archive's early end; either ends the entry)
     Output,   // one output buffer of the block: Data, Size, and the CRC-32 of the entry's output so far
     Decoded,  // the block decoded: Result is Z_OK or the zlib error that ends the entry
@@ -45,10 +56,15 @@ class TZUDecodeAhead {
     uint32_t Crc = 0;
     int Result = 0;
     size_t Job = 0;
+    bool Made = false;         // Opened: the entry's file is made
+    bool Written = false;      // Output: written into the entry's file...
+    bool WriteFailed = false;  // ...or failed to be
   };
 
   // archive: opened for this decoding alone; it is read on the thread.
-  TZUDecodeAhead(std::unique_ptr<TZUZipReader> archive, std::vector<TJob> jobs);
+  // files: the maker of the entries' files, or none; it outlives this.
+  TZUDecodeAhead(std::unique_ptr<TZUZipReader> archive, std::vector<TJob> jobs,
+                 FolderTree::TAheadFiles* files = nullptr);
   ~TZUDecodeAhead();
   TZUDecodeAhead(const TZUDecodeAhead&) = delete;
   TZUDecodeAhead& operator=(const TZUDecodeAhead&) = delete;
@@ -59,6 +75,9 @@ class TZUDecodeAhead {
   // The next step of the job begun last; an Output's data stays valid until
   // the next call of Next or Begin.
   TStep Next();
+  // The file of the job begun, once a step that ends it has been taken
+  // (End, or a Block of no bytes); false when it has none.
+  bool TakeFile(WinFile& file);
 
  private:
   void Run();
@@ -72,6 +91,13 @@ class TZUDecodeAhead {
 
   std::unique_ptr<TZUZipReader> archive_;
   std::vector<TJob> jobs_;
+  FolderTree::TAheadFiles* maker_;
+  // Each job's file: the thread's while it decodes the job, then the
+  // extraction's to take; closed when the job is passed over.
+  std::vector<WinFile> files_;
+  // Closes the files of jobs before the one begun that the thread is done
+  // with (the lock held).
+  void ClosePassedOver(size_t from);
   std::vector<uint8_t> input_ = std::vector<uint8_t>(kZipBufferSize);
   TZUCoDecStore store_;
   TZUCoDecInflate inflate_;

@@ -81,42 +81,23 @@ TZUErrorRule RuleFor(int id) {
   }
 }
 
-// The file an entry is written to (relative to the base folder): removed
-// unless committed, so that no partial file is ever left behind.
-class TempFile {
- public:
-  TempFile(FolderTree& tree, std::string path) : tree_(tree), path_(std::move(path)) {}
-  ~TempFile() {
-    file_.Close();
-    if (!committed_ && created_) tree_.Remove(path_);
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  bool Create() { return created_ = tree_.CreateNew(path_, file_); }
-  WinFile& File() { return file_; }
-  const std::string& Path() const { return path_; }
-  void Committed() { committed_ = true; }
-
- private:
-  FolderTree& tree_;
-  std::string path_;
-  WinFile file_;
-  bool created_ = false;
-  bool committed_ = false;
-};
-
 // "~vzt" + the process's identifier (8 hex digits) + 8 more hex digits +
 // ".tmp": a process killed while replacing a file leaves such a name, and the
 // identifier tells the next extraction that nobody is writing it any more.
 constexpr char kTempPattern[] = "~vzt????????????????.tmp";
 
-std::string TempNameBeside(const std::string& target) {
+std::string TempName() {
   static std::atomic<uint32_t> counter{0};
   static const uint32_t seed = std::random_device{}();
+  // The process's part once: asking for the process id costs a system call.
+  static const std::string prefix = [] {
+    char text[16];
+    std::snprintf(text, sizeof text, "~vzt%08x", static_cast<unsigned>(GetCurrentProcessId()));
+    return std::string(text);
+  }();
   char name[32];
-  std::snprintf(name, sizeof name, "~vzt%08x%08x.tmp", static_cast<unsigned>(GetCurrentProcessId()),
-                static_cast<unsigned>(seed ^ ++counter));
-  return ExtractFilePath(target) + name;
+  std::snprintf(name, sizeof name, "%s%08x.tmp", prefix.c_str(), static_cast<unsigned>(seed ^ ++counter));
+  return name;
 }
 
 // The writer of a temporary file, from its name; 0 when the name is not one.
@@ -143,7 +124,9 @@ class TZUUnzipper {
   int ProcessEntry(TZUEntryReader& entry);
   int WriteEntry(TZUEntryReader& entry, const std::string& target, const std::string& relative, bool targetExists,
                  const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor);
-  int Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, WinFile& out, uint32_t& crc);
+  // out: null when the decode-ahead thread writes the entry's file itself.
+  int Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, bool ahead, WinFile* out,
+             uint32_t& crc);
   int ObtainPassword(const uint8_t* header, uint8_t checkByte, std::unique_ptr<TZUZipCryptor>& cryptor);
   bool OverwriteAllowed(const TZUEntryReader& entry, const std::string& target) const;
   void Succeeded(const std::string& name, const std::string& part, const std::string& cleaned, uint64_t size);
@@ -163,6 +146,7 @@ class TZUUnzipper {
   std::unique_ptr<TZUCoDecInflate> inflate_;
   // Entries without encryption are read and decoded on a thread of their
   // own, ahead of the writing; the job of each such entry.
+  std::unique_ptr<FolderTree::TAheadFiles> aheadFiles_;
   std::unique_ptr<TZUDecodeAhead> ahead_;
   std::unordered_map<const TZUEntryReader*, size_t> jobOf_;
   void StartDecodeAhead();
@@ -172,6 +156,8 @@ class TZUUnzipper {
   // listed and opened once per Extract.
   std::unique_ptr<FolderTree> tree_;
   std::unordered_set<std::string> swept_;  // folders cleared of stale temporary files
+  std::string lastSwept_;
+  std::vector<uint8_t> localVariable_;  // a local header's name and extra field
 
   void RemoveStaleTemps(const std::string& folder);
   // The file time of each MS-DOS date and time met (the conversion asks the
@@ -279,12 +265,18 @@ int TZUUnzipper::Run() {
   return 0;
 }
 
+// The largest entry whose file the decode-ahead thread makes and writes.
+constexpr uint64_t kAheadFileLimit = kZipBufferSize;
+
 void TZUUnzipper::StartDecodeAhead() {
   std::vector<TZUDecodeAhead::TJob> jobs;
   for (const TZUEntryReader& entry : reader_->Entries()) {
     if (!entry.Selected || entry.IsDirOnly || entry.Encrypted()) continue;
     jobOf_[&entry] = jobs.size();
-    jobs.push_back({entry.RelOffLocal, entry.ComprSize});
+    // Small files are made and written on the thread, where their making
+    // overlaps this thread's work; a large one is written here, so that
+    // its writing overlaps the thread's inflating instead.
+    jobs.push_back({entry.RelOffLocal, entry.ComprSize, entry.UncomprSize <= kAheadFileLimit});
   }
   if (jobs.empty()) return;
   // A handle of its own, so that the thread's reads never move this one.
@@ -293,7 +285,8 @@ void TZUUnzipper::StartDecodeAhead() {
     jobOf_.clear();  // decoded here, as the archive is read here
     return;
   }
-  ahead_ = std::make_unique<TZUDecodeAhead>(std::move(archive), std::move(jobs));
+  aheadFiles_ = std::make_unique<FolderTree::TAheadFiles>(*tree_);
+  ahead_ = std::make_unique<TZUDecodeAhead>(std::move(archive), std::move(jobs), aheadFiles_.get());
 }
 
 bool TZUUnzipper::Excluded(const std::string& name) const {
@@ -402,8 +395,9 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
     return Fail(MsgLocalRead);
   }
   const size_t localVariable = static_cast<size_t>(Get16(local + 26)) + Get16(local + 28);
-  std::vector<uint8_t> variable(localVariable);
-  if (localVariable > 0 && reader_->Read(variable.data(), localVariable) != static_cast<int64_t>(localVariable)) {
+  localVariable_.resize(localVariable);
+  if (localVariable > 0 &&
+      reader_->Read(localVariable_.data(), localVariable) != static_cast<int64_t>(localVariable)) {
     return Fail(MsgLocalRead);
   }
   const uint16_t method = Get16(local + 8);
@@ -442,10 +436,13 @@ int TZUUnzipper::ProcessEntry(TZUEntryReader& entry) {
   return result;
 }
 
-// A temporary file that a killed extraction left beside a file it was
-// replacing goes when this extraction first replaces a file in that folder;
-// one whose writer still runs is left alone.
+// A temporary file that a killed extraction left in a folder (on its way to
+// replacing a file, or for any file where files cannot be nameless) goes
+// when this extraction first writes a file there; one whose writer still
+// runs is left alone.
 void TZUUnzipper::RemoveStaleTemps(const std::string& folder) {
+  if (folder == lastSwept_) return;  // files come folder by folder
+  lastSwept_ = folder;
   if (!swept_.insert(FoldCase(folder)).second) return;
   for (const std::string& name : tree_->FilesMatching(folder, kTempPattern)) {
     const uint32_t writer = TempWriter(name);
@@ -455,12 +452,22 @@ void TZUUnzipper::RemoveStaleTemps(const std::string& folder) {
 
 int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, const std::string& relative,
                             bool targetExists, const uint8_t* localHeader, std::unique_ptr<TZUZipCryptor> cryptor) {
-  // An existing file is replaced only by complete, checked content: the entry
-  // goes to a temporary file beside it first. A new target is written in
-  // place (created exclusively) and removed again if anything fails.
-  if (targetExists) RemoveStaleTemps(ExtractFilePath(relative));
-  TempFile temp(*tree_, targetExists ? TempNameBeside(relative) : relative);
-  if (!temp.Create()) return FailWith(MsgCreateFile, target);
+  // A file appears under its name only complete and checked, whether it is
+  // new or replaces one: the entry is written to a pending file in the
+  // target's folder first (nameless where the file system allows, so that a
+  // killed extraction leaves nothing), and dropped if anything fails.
+  RemoveStaleTemps(ExtractFilePath(relative));
+  FolderTree::TPendingFile temp;
+  const auto job = cryptor ? jobOf_.end() : jobOf_.find(&entry);
+  const bool ahead = ahead_ && job != jobOf_.end();
+  // The decode-ahead thread has made the entry's file, nameless, and writes
+  // it: the kernel's work on it overlaps this thread's.
+  bool madeAhead = false;
+  if (ahead) {
+    ahead_->Begin(job->second);
+    madeAhead = ahead_->Next().Made && tree_->TakesAhead(relative);
+  }
+  if (!madeAhead && !tree_->CreatePending(relative, TempName(), temp)) return FailWith(MsgCreateFile, target);
 
   TZUCoDec* codec = &store_;
   if (Get16(localHeader + 8) == 8) {
@@ -468,7 +475,13 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
     codec = inflate_.get();
   }
   uint32_t crc = 0;
-  int result = Decode(entry, *codec, cryptor.get(), temp.File(), crc);
+  int result = Decode(entry, *codec, cryptor.get(), ahead, madeAhead ? nullptr : &temp.File(), crc);
+  if (result == 0 && madeAhead) {
+    WinFile made;
+    if (!ahead_->TakeFile(made) || !tree_->Adopt(made, relative, TempName(), temp)) {
+      result = FailWith(MsgCreateFile, target);
+    }
+  }
   if (result == 0 && crc != entry.CRC32) result = Fail(MsgCRCError);
 
   // Time and attributes go on through the open file, before it takes the
@@ -487,17 +500,10 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
     const uint32_t kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     attributesFailed = (attributes & kept) != 0 && !SetFileAttributesByHandle(handle, attributes);
   }
-  temp.File().Close();
-
-  if (result == 0) {
-    // Only now, with the new content complete and checked, is the old file
-    // (or a link standing in its place) replaced.
-    if (!targetExists || tree_->Replace(temp.Path(), relative)) {
-      temp.Committed();
-    } else {
-      result = FailWith(MsgCreateFile, target);
-    }
-  }
+  // Only now, with the new content complete and checked, does it take its
+  // name, in place of the old file (or a link standing there) if any.
+  if (result == 0 && !tree_->Publish(temp, relative, targetExists)) result = FailWith(MsgCreateFile, target);
+  temp.Discard();
   if (result == 0) {
     if (timeFailed && attributesFailed) {
       result = Fail(MsgSetFileInformation);
@@ -511,22 +517,26 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
   return result;
 }
 
-int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, WinFile& out,
+int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* cryptor, bool ahead, WinFile* out,
                         uint32_t& crc) {
   uint64_t remaining = entry.ComprSize - (cryptor ? 12 : 0);
   const uint64_t limit = entry.UncomprSize;
   uint64_t written = 0;
   int writeError = 0;
   crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
-  // One output buffer: the length check, the write and its count.
-  const auto put = [&](const uint8_t* data, size_t size) {
+  // One output buffer: the length check, the write (or how it went on the
+  // decode-ahead thread) and its count.
+  const auto put = [&](const uint8_t* data, size_t size, bool failedAhead = false) {
     if (written + size > limit) {
       writeError = MsgWrongLength;
       return false;
     }
     try {
-      out.Write(data, size);
+      if (out) out->Write(data, size);
     } catch (const FileError&) {
+      failedAhead = true;
+    }
+    if (failedAhead) {
       writeError = MsgWriteFile;
       return false;
     }
@@ -540,12 +550,12 @@ int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* c
     return true;
   };
 
-  if (const auto job = jobOf_.find(&entry); !cryptor && ahead_ && job != jobOf_.end()) {
+  if (ahead) {
     // The same steps as below, decoded already on the other thread.
-    ahead_->Begin(job->second);
     for (;;) {
       const TZUDecodeAhead::TStep step = ahead_->Next();
       switch (step.Kind) {
+        case TZUDecodeAhead::TStepKind::Opened: break;
         case TZUDecodeAhead::TStepKind::Block:
           if (step.Got < 0) return Fail(MsgUnknownError);
           if (step.Got == 0) return 0;  // the input ends early: the CRC check tells
@@ -557,7 +567,7 @@ int TZUUnzipper::Decode(TZUEntryReader& entry, TZUCoDec& codec, TZUZipCryptor* c
           }
           break;
         case TZUDecodeAhead::TStepKind::Output:
-          if (!put(step.Data, step.Size)) return Fail(writeError);
+          if (!put(step.Data, step.Size, !out && step.WriteFailed)) return Fail(writeError);
           crc = step.Crc;
           break;
         case TZUDecodeAhead::TStepKind::Decoded:

@@ -48,7 +48,7 @@ std::vector<std::string> SplitRelative(const std::string& relative) {
   std::vector<std::string> parts;
   size_t start = 0;
   while (start <= relative.size()) {
-    size_t end = relative.find('\\', start);
+    size_t end = relative.find_first_of("\\/", start);
     if (end == std::string::npos) end = relative.size();
     if (end > start) parts.push_back(relative.substr(start, end - start));
     start = end + 1;
@@ -168,6 +168,13 @@ struct FolderTree::TState {
   // levels are made when create is set. Null when a level is missing (and
   // not made), a file or a link.
   Folder* Walk(const std::vector<std::string>& parts, size_t count, bool create) {
+    // "." and ".." would be resolved by the system, out of the walk.
+    for (const std::string& part : parts) {
+      if (part == "." || part == ".." || part.find('\0') != std::string::npos) {
+        Fail(ERROR_INVALID_NAME);
+        return nullptr;
+      }
+    }
     if (Open >= kMaxOpenFolders) {
       for (auto& [key, folder] : Folders) {
         if (!key.empty() && folder.Handle != INVALID_HANDLE_VALUE) {
@@ -255,39 +262,72 @@ bool FolderTree::MakeFolders(const std::string& relative) {
   return state_->Walk(parts, parts.size(), true) != nullptr;
 }
 
-bool FolderTree::CreateNew(const std::string& relative, WinFile& file) {
+void FolderTree::TPendingFile::Discard() {
+  file_.Close();
+  if (tree_ && named_ && !published_) {
+    tree_->Remove(folder_.empty() ? temporary_ : folder_ + "\\" + temporary_);
+  }
+  tree_ = nullptr;
+  named_ = published_ = false;
+}
+
+// Windows has no nameless files: the pending file always has its temporary
+// name, and is renamed into place through its handle.
+bool FolderTree::CreatePending(const std::string& relative, const std::string& temporary, TPendingFile& file) {
+  file.Discard();
+  if (temporary.empty() || temporary == "." || temporary == ".." || temporary.find_first_of("\\/") != std::string::npos)
+    return Fail(ERROR_INVALID_NAME);
   const std::vector<std::string> parts = SplitRelative(relative);
   if (parts.empty()) return Fail(ERROR_ACCESS_DENIED);
   Folder* folder = state_->Walk(parts, parts.size() - 1, false);
   if (!folder) return false;
-  const std::string& name = parts.back();
-  const HANDLE handle = CreateFileW(Child(*folder, name).c_str(), GENERIC_READ | GENERIC_WRITE,
+  const HANDLE handle = CreateFileW(Child(*folder, temporary).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return FailSystem();
-  state_->Noted(*folder, name, TKind::File);
-  file.Adopt(FileHandle(reinterpret_cast<intptr_t>(handle)), state_->Base + "\\" + relative);
+  state_->Noted(*folder, temporary, TKind::File);
+  std::string folderText;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) folderText += (i ? "\\" : "") + parts[i];
+  file.tree_ = this;
+  file.where_ = folder;
+  file.folder_ = folderText;
+  file.temporary_ = temporary;
+  file.named_ = true;
+  file.file_.Adopt(FileHandle(reinterpret_cast<intptr_t>(handle)), state_->Base + "\\" + relative);
   SetLastError(0);
   return true;
 }
 
-bool FolderTree::Replace(const std::string& from, const std::string& to) {
-  const std::vector<std::string> parts = SplitRelative(to);
-  const std::vector<std::string> source = SplitRelative(from);
-  if (parts.empty() || source.empty()) return Fail(ERROR_ACCESS_DENIED);
+bool FolderTree::Publish(TPendingFile& file, const std::string& relative, bool replace) {
+  if (file.tree_ != this || !file.named_ || file.published_) return Fail(ERROR_INVALID_PARAMETER);
+  const std::vector<std::string> parts = SplitRelative(relative);
+  if (parts.empty()) return Fail(ERROR_ACCESS_DENIED);
   Folder* folder = state_->Walk(parts, parts.size() - 1, false);
   if (!folder) return false;
+  if (folder != file.where_) return Fail(ERROR_NOT_SAME_DEVICE);
   // Replacing keeps the existing name's letter case; a link standing there
   // is replaced itself (a rename replaces the name, not what it leads to).
   const Name* existing = state_->Find(*folder, parts.back());
+  if (existing && !replace) return Fail(ERROR_FILE_EXISTS);
   const std::string target = existing ? existing->Actual : parts.back();
-  if (!MoveFileExW(Child(*folder, source.back()).c_str(), Child(*folder, target).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(Child(*folder, file.temporary_).c_str(), Child(*folder, target).c_str(),
+                   (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH)) {
     return FailSystem();
   }
-  state_->Forgotten(*folder, source.back());
+  state_->Forgotten(*folder, file.temporary_);
   state_->Noted(*folder, target, TKind::File);
+  file.published_ = true;
   return true;
+}
+
+// Files made ahead on another thread need nameless files: never on Windows,
+// where the extraction's own thread makes every file.
+FolderTree::TAheadFiles::TAheadFiles(FolderTree&) {}
+FolderTree::TAheadFiles::~TAheadFiles() = default;
+bool FolderTree::TAheadFiles::Make(WinFile&) { return Fail(ERROR_NOT_SUPPORTED); }
+bool FolderTree::TakesAhead(const std::string&) { return false; }
+bool FolderTree::Adopt(WinFile&, const std::string&, const std::string&, TPendingFile&) {
+  return Fail(ERROR_NOT_SUPPORTED);
 }
 
 bool FolderTree::Remove(const std::string& relative) {

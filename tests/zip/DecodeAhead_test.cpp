@@ -53,10 +53,10 @@ class DecodeAheadTest : public ::testing::Test {
     jobs.clear();
     for (const TZUEntryReader& entry : reader->Entries()) jobs.push_back({entry.RelOffLocal, entry.ComprSize});
   }
-  std::unique_ptr<TZUDecodeAhead> Start() {
+  std::unique_ptr<TZUDecodeAhead> Start(FolderTree::TAheadFiles* files = nullptr) {
     auto archive = std::make_unique<TZUZipReader>(path);
     EXPECT_EQ(archive->Reopen(), 0);
-    return std::make_unique<TZUDecodeAhead>(std::move(archive), jobs);
+    return std::make_unique<TZUDecodeAhead>(std::move(archive), jobs, files);
   }
   // The steps of entry index as the extraction's own loop meets them:
   // blocks of at most 32768 bytes through a fresh codec.
@@ -68,7 +68,7 @@ class DecodeAheadTest : public ::testing::Test {
     TZUCoDecInflate inflate;
     TZUCoDec& codec = entry.ComprMethod == 8 ? static_cast<TZUCoDec&>(inflate) : store;
     codec.Reset();
-    std::vector<Seen> steps;
+    std::vector<Seen> steps{{Kind::Opened, 0, {}, 0, 0}};
     uint32_t crc = 0;
     uint64_t at = start, remaining = entry.ComprSize;
     const auto write = [&](const uint8_t* data, size_t size) {
@@ -127,6 +127,39 @@ TEST_F(DecodeAheadTest, StepsAreThoseOfDecodingInPlace) {
   Load(b);
   auto ahead = Start();
   for (size_t i = 0; i < jobs.size(); ++i) EXPECT_EQ(Take(*ahead, i), Direct(i)) << "entry " << i;
+
+  // The same with the entries' files written on the thread: each file,
+  // nameless in the folder, holds exactly the entry's output.
+  const std::string folder = temp.Win("files");
+  ASSERT_TRUE(ForceDirectories(folder));
+  FolderTree tree(folder);
+  FolderTree::TAheadFiles files(tree);
+  for (auto& job : jobs) job.MakeFile = true;
+  ahead = Start(&files);
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    ahead->Begin(i);
+    std::string output;
+    for (bool last = false; !last;) {
+      const TZUDecodeAhead::TStep step = ahead->Next();
+      if (step.Kind == Kind::Opened) {
+        EXPECT_TRUE(step.Made);
+      }
+      if (step.Kind == Kind::Output) {
+        EXPECT_TRUE(step.Written && !step.WriteFailed);
+        output.append(reinterpret_cast<const char*>(step.Data), step.Size);
+      }
+      last = step.Kind == Kind::End;
+    }
+    WinFile file;
+    ASSERT_TRUE(ahead->TakeFile(file)) << "entry " << i;
+    std::string content(output.size() + 1, '\0');
+    file.Seek(0, SeekOrigin::Begin);
+    content.resize(static_cast<size_t>(std::max<int64_t>(0, file.Read(content.data(), content.size()))));
+    EXPECT_TRUE(content == output) << "entry " << i;
+    EXPECT_FALSE(ahead->TakeFile(file));
+  }
+  ahead.reset();
+  EXPECT_TRUE(ListDirectory(folder).empty());  // nameless: nothing is left
 }
 
 TEST_F(DecodeAheadTest, EntriesPassedOverOrLeftHalfwayAreDropped) {
@@ -139,9 +172,10 @@ TEST_F(DecodeAheadTest, EntriesPassedOverOrLeftHalfwayAreDropped) {
   // A few steps of the first, then on to the third; the fourth is left
   // after one block.
   ahead->Begin(0);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(ahead->Next().Job, 0u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(ahead->Next().Job, 0u);
   EXPECT_EQ(Take(*ahead, 2), Direct(2));
   ahead->Begin(3);
+  EXPECT_EQ(ahead->Next().Kind, Kind::Opened);
   EXPECT_EQ(ahead->Next().Kind, Kind::Block);
   EXPECT_EQ(Take(*ahead, 4), Direct(4));
 }
@@ -169,9 +203,9 @@ TEST_F(DecodeAheadTest, FaultsEndTheEntryAsInPlace) {
   // Stored: everything from the entry's data to the archive's end.
   EXPECT_EQ(data, bytes.substr(jobs[2].LocalOffset + 30 + 3));
   const std::vector<Seen> misplaced = Take(*ahead, 3);
-  ASSERT_EQ(misplaced.size(), 1u);
-  EXPECT_EQ(misplaced[0].Step, Kind::Block);
-  EXPECT_EQ(misplaced[0].Got, -1);
+  ASSERT_EQ(misplaced.size(), 2u);
+  EXPECT_EQ(misplaced[1].Step, Kind::Block);
+  EXPECT_EQ(misplaced[1].Got, -1);
 }
 
 TEST_F(DecodeAheadTest, EndsAtOnceWhenNothingMoreIsTaken) {
@@ -183,6 +217,7 @@ TEST_F(DecodeAheadTest, EndsAtOnceWhenNothingMoreIsTaken) {
   {
     auto ahead = Start();
     ahead->Begin(0);
+    EXPECT_EQ(ahead->Next().Kind, Kind::Opened);
     EXPECT_EQ(ahead->Next().Kind, Kind::Block);
   }
   auto untouched = Start();  // never taken from at all

@@ -121,7 +121,7 @@ TEST_F(ExtractTest, ExistingReadOnlyAndNewerTargetsAreReplaced) {
 // A temporary file left by an extraction that was killed while replacing a
 // file goes with the next replacement in its folder; those of a writer that
 // still runs, and names that are not ours, stay.
-TEST_F(ExtractTest, ReplacingClearsTheTemporaryFilesOfKilledExtractions) {
+TEST_F(ExtractTest, WritingClearsTheTemporaryFilesOfKilledExtractions) {
   const unsigned child = test::EndedProcessId();
   ASSERT_GT(child, 0u);
   auto name = [](unsigned writer) {
@@ -135,7 +135,9 @@ TEST_F(ExtractTest, ReplacingClearsTheTemporaryFilesOfKilledExtractions) {
   for (const std::string& left : {dead, running, std::string("~vztnotours.tmp")}) {
     std::ofstream(temp.Host("out/sub/" + left)) << "half";
   }
-  std::ofstream(temp.Host("out/" + dead)) << "half";  // no file replaced there: left alone
+  std::ofstream(temp.Host("out/" + dead)) << "half";  // a new file written there too
+  fs::create_directories(temp.Host("out/other"));
+  std::ofstream(temp.Host("out/other/" + dead)) << "half";  // nothing written there: left alone
   ZipBuilder b;
   b.Entries = {Entry("sub/a.txt", "new"), Entry("b.txt", "new b")};
   EXPECT_EQ(ExtractArchive(b), 0);
@@ -143,7 +145,8 @@ TEST_F(ExtractTest, ReplacingClearsTheTemporaryFilesOfKilledExtractions) {
   EXPECT_FALSE(Exists("sub/" + dead));
   EXPECT_TRUE(Exists("sub/" + running));
   EXPECT_TRUE(Exists("sub/~vztnotours.tmp"));
-  EXPECT_TRUE(Exists(dead));
+  EXPECT_FALSE(Exists(dead));
+  EXPECT_TRUE(Exists("other/" + dead));
 }
 
 TEST_F(ExtractTest, WithoutOverwriteExistingFilesAreKept) {
