@@ -97,7 +97,17 @@ TFtpClient::Attempt TFtpClient::Retrieve(const std::string& command, TFtpStream&
     finalReplyOwed = true;
     if (!passive) {
       activeFailed = true;  // until the server connects
-      data = AcceptDataConnection(listener);
+      try {
+        data = AcceptDataConnection(listener);
+      } catch (const EFtpSocketError& e) {
+        // The server connected, and the connection broke before it was
+        // taken (its bytes are lost): a cut, not a failure of active mode.
+        if (e.ErrorCode() == WSAECONNRESET) {
+          activeFailed = false;
+          dataBroken = true;
+        }
+        throw;
+      }
       if (!data.IsOpen()) {
         // The server answered instead of connecting: that was its final reply.
         finalReplyOwed = false;

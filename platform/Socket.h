@@ -127,7 +127,9 @@ class Socket {
   void Connect(const SocketAddress& peer, TimeoutMs timeout = 0);
   void Listen(int backlog);
   // Waits up to timeout for an incoming connection. Returns a closed socket
-  // when none came in time; peer receives the caller's address.
+  // when none came in time; peer receives the caller's address. A connection
+  // that came and was reset before it was taken raises WSAECONNRESET: the
+  // caller did connect (Windows always tells so; Linux only sometimes).
   Socket Accept(TimeoutMs timeout, SocketAddress& peer);
 
   // Sends every byte, repeating until the socket has accepted them all.

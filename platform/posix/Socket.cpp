@@ -142,8 +142,9 @@ Socket Socket::Accept(TimeoutMs timeout, SocketAddress& peer) {
       peer = FromSockaddr(a);
       return Socket(SocketHandle(fd));
     }
-    // A connection that was reset while queued: it is gone, report "none".
-    if (errno == ECONNABORTED || errno == EAGAIN) return Socket();
+    if (errno == EAGAIN) return Socket();
+    // A connection that was reset while queued.
+    if (errno == ECONNABORTED) throw SocketError(WSAECONNRESET);
     if (errno != EINTR) RaiseErrno();
   }
 }

@@ -175,9 +175,10 @@ Socket Socket::Accept(TimeoutMs timeout, SocketAddress& peer) {
   int length = sizeof a;
   const SOCKET accepted = accept(Native(handle_), reinterpret_cast<sockaddr*>(&a), &length);
   if (accepted == INVALID_SOCKET) {
-    // A connection that was reset while queued: it is gone, report "none".
     const int error = WSAGetLastError();
-    if (error == WSAECONNRESET || error == WSAEWOULDBLOCK || error == WSAECONNABORTED) return Socket();
+    if (error == WSAEWOULDBLOCK) return Socket();
+    // A connection that was reset while queued.
+    if (error == WSAECONNABORTED) throw SocketError(WSAECONNRESET);
     throw SocketError(error);
   }
   SetHandleInformation(reinterpret_cast<HANDLE>(accepted), HANDLE_FLAG_INHERIT, 0);

@@ -13,6 +13,7 @@
 #include "platform/WinFile.h"
 #include "platform/WinPath.h"
 #include "tests/ftp/FtpTestSupport.h"
+#include "tests/support/RealWindows.h"
 #include "tests/ftp/ScriptedFtpServer.h"
 
 namespace vorn::test {
@@ -694,6 +695,9 @@ TEST_F(FtpTransfer, CutTransferIsResumedOrStartedAgain) {
   const size_t size = 100000;
   const std::string content = Pattern(size);
   for (const Case& c : cases) {
+    // Wine drops a connection reset before the client took it without a
+    // trace, where Windows reports WSAECONNRESET: that case needs a real machine.
+    if (c.How == Cut::Reset && test::UnderWine()) continue;
     ScriptedFtpServer server([&](FtpSession& s) {
       s.Login();
       s.Answer("200 Type set to I");
