@@ -7,6 +7,7 @@
 #include "engine/DatabaseError.h"
 #include "engine/Session.h"
 #include "engine/Text.h"
+#include "platform/WinPath.h"
 
 namespace vorn {
 
@@ -65,14 +66,16 @@ void TDBEngine::SaveConfig() {
   pendingChanges_.clear();
 }
 
-void TDBEngine::RegisterOpenTable(const std::string& hostPath) { ++openTables_[hostPath]; }
+void TDBEngine::RegisterOpenTable(const std::string& key) { ++openTables_[key]; }
 
-void TDBEngine::UnregisterOpenTable(const std::string& hostPath) {
-  auto it = openTables_.find(hostPath);
+void TDBEngine::UnregisterOpenTable(const std::string& key) {
+  auto it = openTables_.find(key);
   if (it != openTables_.end() && --it->second <= 0) openTables_.erase(it);
 }
 
-bool TDBEngine::IsTableOpen(const std::string& hostPath) const { return openTables_.contains(hostPath); }
+bool TDBEngine::IsTableOpen(const std::filesystem::path& hostPath) const {
+  return openTables_.contains(HostPathKey(hostPath));
+}
 
 void TDBEngine::RegisterSession(TSession* session) {
   if (FindSession(session->SessionName()) != nullptr) {

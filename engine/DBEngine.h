@@ -12,6 +12,7 @@
 // of their own.
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -52,11 +53,14 @@ class TDBEngine {
   // program are kept. The file is replaced atomically.
   void SaveConfig();
 
-  // Table files held open by this engine's tables (host paths), so that a
-  // statement refuses to change a table that is open.
-  void RegisterOpenTable(const std::string& hostPath);
-  void UnregisterOpenTable(const std::string& hostPath);
-  bool IsTableOpen(const std::string& hostPath) const;
+  // Table files held open by this engine's tables, so that a statement
+  // refuses to change a table that is open. Tables register under the key
+  // HostPathKey gives for their file; IsTableOpen takes the host path in any
+  // form that names the file (letter case and separators as the host's file
+  // system compares them).
+  void RegisterOpenTable(const std::string& key);
+  void UnregisterOpenTable(const std::string& key);
+  bool IsTableOpen(const std::filesystem::path& hostPath) const;
 
   // How long a statement waits for a table that another program is
   // changing before it fails with "table in use".

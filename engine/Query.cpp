@@ -20,7 +20,7 @@ void TQuery::ExecSQL() {
   TLocalStatement statement = ParseLocalSql(text);
   if (const auto* alter = std::get_if<TAlterTable>(&statement)) {
     TTablePath path = ResolveTablePath(session_, databaseName_, alter->TableName);
-    if (session_.Engine().IsTableOpen(path.Key)) {
+    if (session_.Engine().IsTableOpen(path.HostPath)) {
       throw EDBEngineError("Table in use: " + path.FileName + " is open; close it before changing it");
     }
     TTableFile file(path.HostPath, path.FileName, true, session_.Engine().BusyTimeoutMs());

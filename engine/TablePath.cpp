@@ -16,9 +16,7 @@ TTablePath ResolveTablePath(TSession& session, const std::string& databaseName, 
   std::optional<std::filesystem::path> host = ToHostPath(path.FileName);
   if (!host) throw EDBEngineError("Table file not found: " + path.FileName + " (no such drive)");
   path.HostPath = *host;
-  std::error_code ec;
-  std::filesystem::path canonical = std::filesystem::weakly_canonical(*host, ec);
-  path.Key = ec ? host->string() : canonical.string();
+  path.Key = HostPathKey(*host);
   return path;
 }
 

@@ -12,7 +12,7 @@ class TSession;
 struct TTablePath {
   std::string FileName;              // "C:\VornZAV\Archivi\TAB1.db"
   std::filesystem::path HostPath;    // what that names on the host
-  std::string Key;                   // the host path made canonical, for the open-table list
+  std::string Key;                   // HostPathKey of the host path, for the open-table list
 };
 
 // Resolves a database name of the session and a table name (".db"

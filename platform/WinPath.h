@@ -41,6 +41,12 @@ std::string FullWinPath(const std::string& path);
 // every drive but C: and Z:, and network paths).
 std::optional<std::filesystem::path> ToHostPath(const std::string& winPath);
 
+// The form in which two names of one host file compare equal: absolute,
+// links resolved, one kind of separator, and on Windows letter case folded
+// as the file system folds it. A key for lists of open files, not a path to
+// open (on Windows it is upper case).
+std::string HostPathKey(const std::filesystem::path& host);
+
 // While an object of this class lives, ToHostPath on the same thread keeps
 // the folder listings it reads for letter-case lookups and reuses them, so
 // that creating thousands of files in one folder needs one listing instead of

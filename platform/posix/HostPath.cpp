@@ -290,4 +290,11 @@ bool SetCurrentDir(const std::string& winPath) {
   return true;
 }
 
+std::string HostPathKey(const fs::path& host) {
+  std::error_code error;
+  fs::path canonical = fs::weakly_canonical(host, error);
+  if (error) canonical = fs::absolute(host, error).lexically_normal();
+  return canonical.string();
+}
+
 }  // namespace vorn

@@ -165,4 +165,43 @@ bool SetCurrentDir(const std::string& winPath) {
   return true;
 }
 
+namespace {
+
+// The file's own full name, links and short names resolved, or empty when
+// it cannot be opened.
+std::wstring FinalHost(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), VOLUME_NAME_DOS);
+  if (length >= final.size()) {
+    final.resize(length);
+    length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), VOLUME_NAME_DOS);
+  }
+  CloseHandle(file);
+  if (length == 0 || length >= final.size()) return {};
+  final.resize(length);
+  if (final.starts_with(L"\\\\?\\UNC\\")) return L"\\" + final.substr(7);
+  if (final.starts_with(L"\\\\?\\")) return final.substr(4);
+  return final;
+}
+
+}  // namespace
+
+std::string HostPathKey(const fs::path& host) {
+  std::wstring full = FinalHost(host.wstring());
+  if (full.empty()) full = FullHost(host.wstring());
+  if (full.empty()) return {};
+  // Upper case as the file system compares names: locale-independent.
+  std::wstring folded(full.size(), L'\0');
+  const int length = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, full.c_str(), static_cast<int>(full.size()),
+                                   folded.data(), static_cast<int>(folded.size()), nullptr, nullptr, 0);
+  if (length > 0) {
+    folded.resize(static_cast<size_t>(length));
+    full = folded;
+  }
+  return Narrow(full);
+}
+
 }  // namespace vorn
