@@ -61,10 +61,8 @@ int OpenHost(const std::string& path, FileOpen mode) {
       const bool folder = stat(host->parent_path().c_str(), &parent) == 0 && S_ISDIR(parent.st_mode);
       return FailedOpen(folder ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
     }
-    if (error == EEXIST) {
-      const bool folder = stat(host->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-      return FailedOpen(folder ? ERROR_ACCESS_DENIED : ERROR_FILE_EXISTS);
-    }
+    // As on Windows, a new file on any taken name, a folder's too, collides.
+    if (error == EEXIST) return FailedOpen(ERROR_FILE_EXISTS);
     return FailedOpen(WinErrorFromErrno(error));
   }
   if (flags & O_CREAT) NoteHostNameCreated(*host);

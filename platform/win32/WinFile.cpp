@@ -177,12 +177,47 @@ int64_t WinFile::Size() const {
   return size.QuadPart;
 }
 
+namespace {
+
+bool SameFile(HANDLE a, HANDLE b) {
+  BY_HANDLE_FILE_INFORMATION first, second;
+  return GetFileInformationByHandle(a, &first) && GetFileInformationByHandle(b, &second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
+}  // namespace
+
 WinFile WinFile::ReopenSame() const {
   if (!handle_.IsValid()) Raise(ERROR_INVALID_PARAMETER, path_);
   // A new handle on the very file this one has open, with a position of its
   // own (a duplicated handle would share it), never a new look-up by name.
-  const HANDLE again = ReOpenFile(Native(handle_), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
-  if (again == INVALID_HANDLE_VALUE) Raise(static_cast<int>(::GetLastError()), path_);
+  // Where ReOpenFile looks the name up again after all (wine), the file is
+  // opened by its id instead; a handle on another file is never given.
+  const HANDLE self = Native(handle_);
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE again = ReOpenFile(self, GENERIC_READ, kShare, 0);
+  DWORD error = again == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+  if (again != INVALID_HANDLE_VALUE && !SameFile(self, again)) {
+    CloseHandle(again);
+    again = INVALID_HANDLE_VALUE;
+    error = ERROR_FILE_NOT_FOUND;
+  }
+  if (again == INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(self, &info)) {
+      FILE_ID_DESCRIPTOR id{};
+      id.dwSize = sizeof id;
+      id.Type = FileIdType;
+      id.FileId.QuadPart = static_cast<LONGLONG>((static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
+      again = OpenFileById(self, &id, GENERIC_READ, kShare, nullptr, 0);
+      if (again != INVALID_HANDLE_VALUE && !SameFile(self, again)) {
+        CloseHandle(again);
+        again = INVALID_HANDLE_VALUE;
+      }
+    }
+  }
+  if (again == INVALID_HANDLE_VALUE) Raise(static_cast<int>(error ? error : ERROR_FILE_NOT_FOUND), path_);
   WinFile file;
   file.Adopt(FileHandle(reinterpret_cast<intptr_t>(again)), path_);
   return file;

@@ -88,8 +88,10 @@ TEST_F(WinFileTest, OpeningFollowsWindowsRules) {
   EXPECT_FALSE(file.TryOpen("C:\\folder", FileOpen::Read));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   // A new file may not take the name of a folder nor of a read-only file,
-  // in any letter case, and neither is touched.
+  // in any letter case, and neither is touched: the name is taken either way.
   EXPECT_FALSE(file.TryOpen("C:\\FOLDER", FileOpen::CreateNew));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  EXPECT_FALSE(file.TryOpen("C:\\Folder", FileOpen::CreateAlways));
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_TRUE(fs::is_directory(Host("folder")));
   EXPECT_FALSE(file.TryOpen("C:\\EXISTING.TXT", FileOpen::CreateNew));
@@ -123,8 +125,10 @@ TEST_F(WinFileTest, InfoOfAnOpenFile) {
   EXPECT_EQ(open.VolumeSerialNumber, byPath.VolumeSerialNumber);
   EXPECT_EQ(open.LastWriteTime, byPath.LastWriteTime);
   EXPECT_EQ(open.Attributes, byPath.Attributes);
-  // Replaced on disk: the open file still describes the old one.
-  fs::remove(Host("i.bin"));
+  // Replaced on disk: the open file still describes the old one. It is moved
+  // aside, not deleted: on Windows a file deleted while open keeps its name
+  // until closed.
+  fs::rename(Host("i.bin"), Host("old.bin"));
   Write(Host("i.bin"), "other");
   ASSERT_TRUE(GetFileInfo("C:\\i.bin", byPath));
   EXPECT_NE(file.Info().Size, byPath.Size);

@@ -128,8 +128,15 @@ TEST_F(DecodeAheadTest, StepsAreThoseOfDecodingInPlace) {
   auto ahead = Start();
   for (size_t i = 0; i < jobs.size(); ++i) EXPECT_EQ(Take(*ahead, i), Direct(i)) << "entry " << i;
 
-  // The same with the entries' files written on the thread: each file,
-  // nameless in the folder, holds exactly the entry's output.
+  // The same with the entries' files asked for on the thread. Where files
+  // can be nameless each one, written there, holds exactly the entry's
+  // output; on Windows none is made (a file there always has a name), and
+  // the entries are still decoded in full, only not written.
+#ifdef _WIN32
+  constexpr bool kNameless = false;
+#else
+  constexpr bool kNameless = true;
+#endif
   const std::string folder = temp.Win("files");
   ASSERT_TRUE(ForceDirectories(folder));
   FolderTree tree(folder);
@@ -142,15 +149,23 @@ TEST_F(DecodeAheadTest, StepsAreThoseOfDecodingInPlace) {
     for (bool last = false; !last;) {
       const TZUDecodeAhead::TStep step = ahead->Next();
       if (step.Kind == Kind::Opened) {
-        EXPECT_TRUE(step.Made);
+        EXPECT_EQ(step.Made, kNameless);
       }
       if (step.Kind == Kind::Output) {
-        EXPECT_TRUE(step.Written && !step.WriteFailed);
+        EXPECT_EQ(step.Written, kNameless);
+        EXPECT_FALSE(step.WriteFailed);
         output.append(reinterpret_cast<const char*>(step.Data), step.Size);
       }
       last = step.Kind == Kind::End;
     }
     WinFile file;
+    if (!kNameless) {
+      EXPECT_FALSE(ahead->TakeFile(file)) << "entry " << i;
+      std::string direct;
+      for (const Seen& seen : Direct(i)) direct += seen.Data;
+      EXPECT_TRUE(output == direct) << "entry " << i;
+      continue;
+    }
     ASSERT_TRUE(ahead->TakeFile(file)) << "entry " << i;
     std::string content(output.size() + 1, '\0');
     file.Seek(0, SeekOrigin::Begin);

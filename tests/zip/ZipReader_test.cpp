@@ -389,19 +389,26 @@ TEST_F(ReaderTest, ReopenNoticesAChangedArchive) {
 // An archive given as an open file (a package checked through it) is read
 // through that file alone, also by the extraction and its decode-ahead
 // thread: a file put in its place by name, or its removal, changes nothing.
-TEST_F(ReaderTest, AnOpenArchiveIsReadThroughItsHandleAlone) {
+TEST_F(ReaderTest, VORN_ON_REAL_WINDOWS(AnOpenArchiveIsReadThroughItsHandleAlone)) {
+  VORN_SKIP_UNDER_WINE("wine's ReOpenFile opens the file by its name again and its OpenFileById fails");
   ZipBuilder checked, swapped;
   checked.Entries.push_back(ziptest::Entry("m.exe", std::string(100000, 'c'), true));
   checked.Entries.push_back(ziptest::Entry("n.txt", "checked"));
   swapped.Entries.push_back(ziptest::Entry("m.exe", "swapped", true));
   const std::string name = temp.Write("t.zip", checked.Build());
   auto file = std::make_shared<WinFile>(name, FileOpen::Read);
-  temp.Write("other.zip", swapped.Build());
-  std::filesystem::rename(temp.Host("other.zip"), temp.Host("t.zip"));
+  // Another archive takes the name. The open one is moved aside first: on
+  // Windows a name with open handles on it cannot be renamed over.
+  std::filesystem::rename(temp.Host("t.zip"), temp.Host("aside.zip"));
+  temp.Write("t.zip", swapped.Build());
   zip.SetZipFile(name, file);
   EXPECT_EQ(zip.ZipFileName(), name);
   EXPECT_EQ(Names(), (std::vector<std::string>{"m.exe", "n.txt"}));
-  std::filesystem::remove(temp.Host("t.zip"));
+#ifndef _WIN32
+  // Deleted too; on Windows a file deleted while open is only pending
+  // deletion until closed, and no new handle may be opened on it.
+  std::filesystem::remove(temp.Host("aside.zip"));
+#endif
   zip.SetExtrOptions(ExtrDirNames | ExtrOverWrite | ExtrForceDirs);
   zip.SetExtrBaseDir(temp.Win("out") + "\\");
   EXPECT_EQ(zip.Extract(), 0) << zip.ErrMessage();
