@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
-#include "platform/WinFile.h"
 #include "signature/PackageSignature.h"
 
 namespace vorn {
@@ -63,20 +62,7 @@ void InstalledReleases::Record(const std::string& name, int64_t release) {
 void InstalledReleases::Save() const {
   std::string text = "# The highest release of each package installed here (NAME RELEASE); written by SetupZAV.\n";
   for (const auto& [name, release] : highest_) text += name + " " + std::to_string(release) + "\n";
-  const std::string partial = path_ + ".partial";
-  try {
-    WinFile file(partial, FileOpen::CreateAlways);
-    file.Write(text.data(), text.size());
-    file.Flush();
-  } catch (const FileError& error) {
-    DeleteFile(partial);
-    throw ESignatureError("Cannot write " + partial + ": " + error.what());
-  }
-  if (!MoveFile(partial, path_, true)) {
-    const int code = GetLastError();
-    DeleteFile(partial);
-    throw ESignatureError("Cannot replace " + path_ + ": " + SysErrorMessage(code));
-  }
+  ReplaceWholeFile(path_, text);
 }
 
 }  // namespace vorn

@@ -285,6 +285,23 @@ PackageCheck CheckPackage(const PublicKey& key, const std::string& name, WinFile
   return check;
 }
 
+void ReplaceWholeFile(const std::string& path, const std::string& text) {
+  const std::string partial = path + ".partial";
+  try {
+    WinFile file(partial, FileOpen::CreateAlways);
+    file.Write(text.data(), text.size());
+    file.Flush();
+  } catch (const FileError& error) {
+    DeleteFile(partial);
+    throw ESignatureError("Cannot write " + partial + ": " + error.what());
+  }
+  if (!MoveFile(partial, path, true)) {
+    const int code = GetLastError();
+    DeleteFile(partial);
+    throw ESignatureError("Cannot replace " + path + ": " + SysErrorMessage(code));
+  }
+}
+
 void SignPackage(const SecretKey& secret, const std::string& packagePath, int64_t release,
                  const std::string& signaturePath) {
   WinFile package;
@@ -296,20 +313,7 @@ void SignPackage(const SecretKey& secret, const std::string& packagePath, int64_
   statement.Release = release;
   statement.Sha512 = PackageDigest(package, statement.Size);
   const std::string text = SignatureFileText(secret, statement);
-  const std::string partial = signaturePath + ".partial";
-  try {
-    WinFile file(partial, FileOpen::CreateAlways);
-    file.Write(text.data(), text.size());
-    file.Flush();
-  } catch (const FileError& error) {
-    DeleteFile(partial);
-    throw ESignatureError("Cannot write " + partial + ": " + error.what());
-  }
-  if (!MoveFile(partial, signaturePath, true)) {
-    const int code = GetLastError();
-    DeleteFile(partial);
-    throw ESignatureError("Cannot replace " + signaturePath + ": " + SysErrorMessage(code));
-  }
+  ReplaceWholeFile(signaturePath, text);
 }
 
 }  // namespace vorn

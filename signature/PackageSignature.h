@@ -102,6 +102,9 @@ Digest PackageDigest(WinFile& file, int64_t& size, const KeepAlive& keepAlive = 
 // The whole file named by a Windows path; raises ESignatureError naming it,
 // also when the file is longer than limit.
 std::string ReadWholeFile(const std::string& path, size_t limit = SIZE_MAX);
+// Writes text beside path ("path.partial") and renames it over path, so path
+// is old or new, never half written; raises ESignatureError naming the file.
+void ReplaceWholeFile(const std::string& path, const std::string& text);
 
 // The outcome of a package's check, refusals by cause.
 enum class PackageVerdict {
