@@ -1,10 +1,10 @@
 // Application-wide settings.
-#include "app/Application.h"
+#include "app/qt/Application.h"
 
 #include <QApplication>
 #include <QStyleFactory>
 
-#include "app/Fonts.h"
+#include "app/qt/Fonts.h"
 
 namespace vorn {
 

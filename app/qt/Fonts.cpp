@@ -1,5 +1,5 @@
 // Registration of the Tahoma font files and the window font.
-#include "app/Fonts.h"
+#include "app/qt/Fonts.h"
 
 #include <QFile>
 #include <QFontDatabase>
@@ -32,10 +32,10 @@ bool RegisterTahoma() {
   return QFontDatabase::families().contains(QStringLiteral("Tahoma"));
 }
 
-QFont WindowFont(bool bold) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(11);
-  font.setBold(bold);
+QFont FontOf(const LayoutFont& layoutFont, bool bold) {
+  QFont font(QString::fromUtf8(layoutFont.Face.data(), static_cast<qsizetype>(layoutFont.Face.size())));
+  font.setPixelSize((layoutFont.Points * 96 + 36) / 72);
+  font.setBold(bold || layoutFont.Bold);
   return font;
 }
 

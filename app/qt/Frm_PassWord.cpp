@@ -1,5 +1,5 @@
 // The access dialog.
-#include "app/Frm_PassWord.h"
+#include "app/qt/Frm_PassWord.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -10,11 +10,11 @@
 #include <QScreen>
 #include <QShowEvent>
 
-#include "app/Fonts.h"
+#include "app/Layout.h"
+#include "app/qt/Fonts.h"
+#include "app/qt/LayoutWidgets.h"
 
 namespace vorn {
-
-std::string EnteredPassword;
 
 namespace {
 
@@ -31,48 +31,35 @@ class AsteriskStyle : public QProxyStyle {
 }  // namespace
 
 TFrmPassWord::TFrmPassWord(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Password Dialog"));
-  setFont(WindowFont());
-  setFixedSize(243, 98);
+  const WindowLayout& layout = PasswordDialogLayout();
+  LaidOutWindow controls = BuildWindow(this, layout);
+  Label1 = controls.As<QLabel>("Label1");
+  Password = controls.As<QLineEdit>("Password");
+  OKBtn = controls.As<QPushButton>("OKBtn");
+  CancelBtn = controls.As<QPushButton>("CancelBtn");
 
-  Label1 = new QLabel(QStringLiteral("Digitare password:"), this);
-  Label1->setGeometry(8, 9, 90, 13);
-
-  Password = new QLineEdit(this);
-  Password->setGeometry(8, 27, 217, 21);
-  Password->setEchoMode(QLineEdit::Password);
   auto* asterisks = new AsteriskStyle;
   asterisks->setParent(Password);
   Password->setStyle(asterisks);
-
-  OKBtn = new QPushButton(QStringLiteral("OK"), this);
-  OKBtn->setGeometry(70, 59, 75, 25);
-  OKBtn->setDefault(true);
-
-  CancelBtn = new QPushButton(QStringLiteral("Annulla"), this);
-  CancelBtn->setGeometry(150, 59, 75, 25);
-
-  setTabOrder(Password, OKBtn);
-  setTabOrder(OKBtn, CancelBtn);
 
   connect(OKBtn, &QPushButton::clicked, this, &TFrmPassWord::OKBtnClick);
   connect(CancelBtn, &QPushButton::clicked, this, &TFrmPassWord::CancelBtnClick);
 }
 
 void TFrmPassWord::OKBtnClick() {
-  EnteredPassword = Password->text().toStdString();
+  PasswordOKBtnClick(Password->text().toStdString());
   accept();
 }
 
 void TFrmPassWord::CancelBtnClick() {
-  EnteredPassword.clear();
+  PasswordCancelBtnClick();
   reject();
 }
 
 void TFrmPassWord::FormShow() {
   Password->clear();
   Password->setFocus();
-  EnteredPassword.clear();
+  PasswordFormShow();
 }
 
 void TFrmPassWord::showEvent(QShowEvent* event) {

@@ -1,10 +1,10 @@
-// The access dialog: asks for the password before the main window opens.
-// It lives hidden for the whole run; only EnteredPassword carries its answer,
-// its own OK/Cancel result is not used by anybody.
+// The access dialog in Qt, drawn from PasswordDialogLayout(); its handlers
+// are the core's (app/Frm_PassWord.h).
 #pragma once
 
 #include <QDialog>
-#include <string>
+
+#include "app/Frm_PassWord.h"
 
 class QLabel;
 class QLineEdit;
@@ -12,15 +12,14 @@ class QPushButton;
 
 namespace vorn {
 
-// The text typed in the access dialog; empty when it was cancelled or closed
-// without OK.
-extern std::string EnteredPassword;
-
-class TFrmPassWord : public QDialog {
+class TFrmPassWord : public QDialog, public IAccessDialog {
   Q_OBJECT
 
  public:
   explicit TFrmPassWord(QWidget* parent = nullptr);
+
+  // IAccessDialog.
+  void ShowModal() override { exec(); }
 
   QLabel* Label1;
   QLineEdit* Password;

@@ -1,6 +1,6 @@
 // The logo: a round emblem with a report sheet and a cross, beside the names
 // of the product family and of the module.
-#include "app/Logo.h"
+#include "app/qt/Logo.h"
 
 #include <QFont>
 #include <QLinearGradient>

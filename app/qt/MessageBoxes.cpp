@@ -1,7 +1,5 @@
 // Modal message boxes.
-#include "app/MessageBoxes.h"
-
-#include <QCoreApplication>
+#include "app/qt/MessageBoxes.h"
 
 #include "platform/Shell.h"
 
@@ -15,14 +13,14 @@ void ShowModalBox(QMessageBox::Icon icon, const QString& caption, const QString&
   box.exec();
 }
 
-QString WithFullStop(const QString& message) {
-  if (message.isEmpty() || message.back() <= QChar(u'.')) return message;
-  return message + u'.';
+void ShowMessageBox(MessageBoxKind kind, const std::string& text) {
+  ShowModalBox(kind == MessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::Information,
+               QString::fromUtf8(MessageBoxCaption(kind)), QString::fromStdString(text));
 }
 
 void ShowExceptionBox(const std::string& message) {
-  ShowModalBox(QMessageBox::Critical, QCoreApplication::applicationName(),
-               WithFullStop(QString::fromStdString(message)));
+  ShowModalBox(QMessageBox::Critical, QString::fromUtf8(ApplicationTitle),
+               QString::fromStdString(WithFullStop(message)));
 }
 
 ShellMessageBoxes::ShellMessageBoxes() {

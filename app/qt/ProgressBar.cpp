@@ -1,5 +1,5 @@
 // The main window's progress bars.
-#include "app/ProgressBar.h"
+#include "app/qt/ProgressBar.h"
 
 #include <algorithm>
 #include <limits>

@@ -21,10 +21,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Application.h"
-#include "app/Frm_PassWord.h"
 #include "app/InstallSteps.h"
-#include "app/V_Main.h"
+#include "app/qt/Application.h"
+#include "app/qt/Frm_PassWord.h"
+#include "app/qt/V_Main.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 
@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   vorn::InitialiseApplication();
-  vorn::TSetup_ZAV window;
+  vorn::QtSetup_ZAV window;
   vorn::TFrmPassWord dialog;
   window.SetAccessDialog(&dialog);
 

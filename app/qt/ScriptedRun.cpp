@@ -1,5 +1,5 @@
-// Scripted runs of the program.
-#include "app/ScriptedRun.h"
+// Scripted runs of the Qt program.
+#include "app/qt/ScriptedRun.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -7,45 +7,24 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
-#include <cstdio>
 
-#include "app/Frm_PassWord.h"
-#include "app/V_Main.h"
+#include "app/MessageBoxes.h"
+#include "app/qt/Frm_PassWord.h"
+#include "app/qt/V_Main.h"
 
 namespace vorn {
 
-namespace {
-
-QString Variable(const char* name) { return qEnvironmentVariable(name); }
-
-void PrintLine(const QString& text) {
-  std::fputs(text.toLocal8Bit().constData(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+std::unique_ptr<ScriptedRun> ScriptedRun::FromEnvironment(QtSetup_ZAV& window, TFrmPassWord& dialog) {
+  std::optional<ScriptSettings> settings = ScriptSettingsFromEnvironment();
+  if (!settings) return nullptr;
+  return std::make_unique<ScriptedRun>(window, dialog, std::move(*settings));
 }
 
-}  // namespace
-
-std::unique_ptr<ScriptedRun> ScriptedRun::FromEnvironment(TSetup_ZAV& window, TFrmPassWord& dialog) {
-  if (!qEnvironmentVariableIsSet("VORN_SCRIPT_PASSWORD") && !qEnvironmentVariableIsSet("VORN_SCRIPT_PRESS") &&
-      !qEnvironmentVariableIsSet("VORN_SCRIPT_SCREENSHOT"))
-    return nullptr;
-  return std::make_unique<ScriptedRun>(window, dialog, Variable("VORN_SCRIPT_PASSWORD"),
-                                       Variable("VORN_SCRIPT_PRESS").split(u',', Qt::SkipEmptyParts),
-                                       Variable("VORN_SCRIPT_SCREENSHOT"));
-}
-
-ScriptedRun::ScriptedRun(TSetup_ZAV& window, TFrmPassWord& dialog, QString password, QStringList presses,
-                         QString screenshot)
-    : window_(window),
-      dialog_(dialog),
-      password_(std::move(password)),
-      presses_(std::move(presses)),
-      screenshot_(std::move(screenshot)),
-      poll_(new QTimer(this)) {
+ScriptedRun::ScriptedRun(QtSetup_ZAV& window, TFrmPassWord& dialog, ScriptSettings settings)
+    : window_(window), dialog_(dialog), settings_(std::move(settings)), poll_(new QTimer(this)) {
   dialog_.installEventFilter(this);
   connect(poll_, &QTimer::timeout, this, &ScriptedRun::Poll);
   poll_->start(50);
@@ -55,10 +34,10 @@ bool ScriptedRun::eventFilter(QObject* watched, QEvent* event) {
   // Typed once the dialog's own show handler has emptied the field.
   if (watched == &dialog_ && event->type() == QEvent::Show) {
     QTimer::singleShot(0, this, [this] {
-      if (password_.isEmpty()) {
+      if (settings_.Password.empty()) {
         dialog_.CancelBtn->click();
       } else {
-        dialog_.Password->setText(password_);
+        dialog_.Password->setText(QString::fromStdString(settings_.Password));
         dialog_.OKBtn->click();
       }
     });
@@ -78,10 +57,6 @@ void ScriptedRun::Poll() {
   }
 }
 
-namespace {
-constexpr qint64 InformationReadingMs = 2000;
-}  // namespace
-
 void ScriptedRun::AnswerMessageBox() {
   auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
   if (!modal || !modal->isVisible() || modal == &dialog_) return;
@@ -93,7 +68,7 @@ void ScriptedRun::AnswerMessageBox() {
   // An information box asks the user to wait for something outside the
   // program (the engine's installer): it is read for a while, as a person
   // would, before OK.
-  if (modal->windowTitle() == QStringLiteral("Information")) {
+  if (modal->windowTitle() == QString::fromUtf8(MessageBoxCaption(MessageBoxKind::Information))) {
     if (modal != waiting_) {
       waiting_ = modal;
       waitingSince_.start();
@@ -102,7 +77,7 @@ void ScriptedRun::AnswerMessageBox() {
   }
   answered_ = modal;
   if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-    PrintLine(QStringLiteral("[%1] %2").arg(box->windowTitle(), box->text()));
+    PrintAnsweredBox(box->windowTitle().toStdString(), box->text().toStdString());
     if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
       ok->click();
       return;
@@ -112,7 +87,7 @@ void ScriptedRun::AnswerMessageBox() {
     for (const QLabel* label : modal->findChildren<QLabel*>()) {
       if (!label->text().isEmpty()) texts << label->text();
     }
-    PrintLine(QStringLiteral("[%1] %2").arg(modal->windowTitle(), texts.join(u' ')));
+    PrintAnsweredBox(modal->windowTitle().toStdString(), texts.join(u' ').toStdString());
   }
   // Other dialogs get the answer of their default button.
   QWidget* target = modal->focusWidget() ? modal->focusWidget() : modal;
@@ -121,31 +96,10 @@ void ScriptedRun::AnswerMessageBox() {
 }
 
 void ScriptedRun::RunActions() {
-  const std::pair<const char*, QPushButton*> buttons[] = {
-      {"BtnAvanti", window_.BtnAvanti}, {"BtnDBE", window_.BtnDBE},   {"BtnZAV", window_.BtnZAV},
-      {"BtnAlias", window_.BtnAlias},   {"AllineaVersione", window_.AllineaVersione},
-      {"Button3", window_.Button3},
-  };
-  for (const QString& press : presses_) {
-    const QString name = press.trimmed();
-    bool known = false;
-    for (const auto& [buttonName, button] : buttons) {
-      if (name == QLatin1String(buttonName)) {
-        known = true;
-        // The hidden button cannot be clicked by a person; its slot runs the same way.
-        if (button == window_.AllineaVersione) {
-          window_.AllineaVersioneClick();
-        } else {
-          button->click();
-        }
-      }
-    }
-    if (!known) PrintLine(QStringLiteral("scripted run: unknown button %1").arg(name));
-    if (window_.TerminateRequested()) break;
-  }
-  PrintLine(window_.MemoSpace->toPlainText());
-  if (!screenshot_.isEmpty() && !window_.grab().save(screenshot_, "PNG"))
-    PrintLine(QStringLiteral("scripted run: cannot save %1").arg(screenshot_));
+  RunScriptedPresses(window_, settings_.Presses, [this](TStepButton button) { window_.ButtonOf(button)->click(); });
+  const QString screenshot = QString::fromStdString(settings_.Screenshot);
+  if (!screenshot.isEmpty() && !window_.grab().save(screenshot, "PNG"))
+    PrintScriptLine("scripted run: cannot save " + settings_.Screenshot);
   window_.Terminate();
 }
 

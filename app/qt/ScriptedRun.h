@@ -1,31 +1,22 @@
-// Drives the program without a person, for scripts and tests only. It is
-// switched on by environment variables, which the product never sets:
-//   VORN_SCRIPT_PASSWORD    typed into the access dialog, then OK is pressed
-//                           (without it, a scripted run presses "Annulla");
-//   VORN_SCRIPT_PRESS       buttons pressed in order once the main window is
-//                           up, separated by commas: BtnAvanti, BtnDBE,
-//                           BtnZAV, BtnAlias, AllineaVersione, Button3;
-//   VORN_SCRIPT_SCREENSHOT  a PNG file where the main window is saved after
-//                           the presses.
-// During a scripted run every message box is answered with OK and every other
-// dialog with its default button (Enter), caption and text printed on
-// standard output; after the last action the log pane
-// is printed on standard output and the program ends.
+// The Qt driver of a scripted run (app/ScriptedRun.h says what one does):
+// it types the password into the access dialog, answers the boxes and
+// dialogs Qt shows, runs the presses once the main window is up and saves the
+// window's picture.
 #pragma once
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QString>
-#include <QStringList>
 #include <memory>
+
+#include "app/ScriptedRun.h"
 
 class QTimer;
 
 namespace vorn {
 
-class TSetup_ZAV;
+class QtSetup_ZAV;
 class TFrmPassWord;
 
 class ScriptedRun : public QObject {
@@ -33,10 +24,9 @@ class ScriptedRun : public QObject {
 
  public:
   // Null when no scripting variable is set.
-  static std::unique_ptr<ScriptedRun> FromEnvironment(TSetup_ZAV& window, TFrmPassWord& dialog);
+  static std::unique_ptr<ScriptedRun> FromEnvironment(QtSetup_ZAV& window, TFrmPassWord& dialog);
 
-  ScriptedRun(TSetup_ZAV& window, TFrmPassWord& dialog, QString password, QStringList presses,
-              QString screenshot);
+  ScriptedRun(QtSetup_ZAV& window, TFrmPassWord& dialog, ScriptSettings settings);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,11 +36,9 @@ class ScriptedRun : public QObject {
   void AnswerMessageBox();
   void RunActions();
 
-  TSetup_ZAV& window_;
+  QtSetup_ZAV& window_;
   TFrmPassWord& dialog_;
-  QString password_;
-  QStringList presses_;
-  QString screenshot_;
+  ScriptSettings settings_;
   QTimer* poll_;
   QPointer<QDialog> answered_;  // the dialog answered last
   QPointer<QDialog> waiting_;   // an information box being read

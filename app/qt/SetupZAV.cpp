@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/Application.h"
-#include "app/Frm_PassWord.h"
 #include "app/InstallSteps.h"
-#include "app/MessageBoxes.h"
-#include "app/ScriptedRun.h"
 #include "app/ServerSettings.h"
-#include "app/ShellProgressWindow.h"
-#include "app/V_Main.h"
+#include "app/qt/Application.h"
+#include "app/qt/Frm_PassWord.h"
+#include "app/qt/MessageBoxes.h"
+#include "app/qt/ScriptedRun.h"
+#include "app/qt/ShellProgressWindow.h"
+#include "app/qt/V_Main.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -22,7 +22,7 @@ int main(int argc, char* argv[]) {
 
   // Created first, so it is the main window; the dialog stays hidden until
   // the main window's show handler asks for the password.
-  vorn::TSetup_ZAV Setup_ZAV;
+  vorn::QtSetup_ZAV Setup_ZAV;
   vorn::TFrmPassWord FrmPassWord;
   Setup_ZAV.SetAccessDialog(&FrmPassWord);
 

@@ -1,4 +1,4 @@
-#include "app/ShellProgressWindow.h"
+#include "app/qt/ShellProgressWindow.h"
 
 #include <QApplication>
 #include <QDialog>

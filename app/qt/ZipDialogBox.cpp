@@ -1,4 +1,4 @@
-#include "app/ZipDialogBox.h"
+#include "app/qt/ZipDialogBox.h"
 
 #include <QApplication>
 #include <QDialog>
