@@ -28,11 +28,10 @@ bool PasswordDialog::Opened() {
   bool firstButton = true;
   for (const ControlLayout& control : layout.Controls) {
     const LayoutRect place = Scaled(control.Design, dpi);
-    const DWORD visible = control.Visible ? 0 : WS_DISABLED;
     const DWORD tabStop = control.TakesFocus ? WS_TABSTOP : 0;
     switch (control.Kind) {
       case ControlKind::Label:
-        AddControl(dialog, L"Static", std::string(control.Caption), SS_LEFT | SS_NOPREFIX | visible, -1, place.Left,
+        AddControl(dialog, L"Static", std::string(control.Caption), SS_LEFT | SS_NOPREFIX, -1, place.Left,
                    place.Top, place.Width, place.Height, font_.get());
         break;
       case ControlKind::PasswordEdit:

@@ -1,0 +1,115 @@
+// The Win32 front end under test: its windows are real windows (under wine
+// they need an X display), the message loop is the program's, and the modal
+// boxes and dialogs are found and answered as a person would, by a timer of
+// the thread that their own modal loops keep running.
+#include "tests/app/FrontEndTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/win32/Boxes.h"
+#include "app/win32/Desktop.h"
+#include "app/win32/Dialogs.h"
+#include "app/win32/MainWindow.h"
+#include "app/win32/PasswordDialog.h"
+
+#include <windows.h>
+
+namespace vorn::test {
+
+namespace {
+
+win32::Win32Setup_ZAV& Win32Window(TSetup_ZAV& window) { return dynamic_cast<win32::Win32Setup_ZAV&>(window); }
+
+constexpr UINT AnswerIntervalMs = 5;
+
+}  // namespace
+
+void InitialiseFrontEnd() { win32::InitialiseDesktop(); }
+
+std::unique_ptr<TSetup_ZAV> NewMainWindow() { return std::make_unique<win32::Win32Setup_ZAV>(); }
+
+std::unique_ptr<IAccessDialog> NewAccessDialog() { return std::make_unique<win32::PasswordDialog>(); }
+
+void ShowMainWindow(TSetup_ZAV& window) { Win32Window(window).Show(); }
+
+void ProcessPendingMessages() { win32::ProcessPendingMessages(); }
+
+int RunMessageLoop(TSetup_ZAV& window, int timeoutMs) {
+  win32::Win32Setup_ZAV& win = Win32Window(window);
+  return win32::RunMessagesUntil([&win] { return win.QuitReceived(); }, timeoutMs) ? 0 : 1;
+}
+
+struct ModalAnswerer::State {
+  DialogAction onDialog;
+  std::vector<ShownBox> boxes;
+  int dialogs = 0;
+  HWND answered = nullptr;
+  UINT_PTR timer = 0;
+
+  static std::map<UINT_PTR, State*>& All() {
+    static std::map<UINT_PTR, State*> all;
+    return all;
+  }
+
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+    const auto found = All().find(timer);
+    if (found != All().end()) found->second->Poll();
+  }
+
+  void Poll() {
+    const HWND modal = win32::ActiveModalWindow();
+    if (!modal) {
+      answered = nullptr;
+      return;
+    }
+    if (modal == answered) return;
+    answered = modal;
+    if (win32::IsMessageBox(modal)) {
+      ShownBox box{win32::BoxCaption(modal), win32::BoxText(modal), false};
+      // The icon as the box was asked for: the innermost open box of that text.
+      const auto& open = win32::OpenBoxes();
+      for (auto it = open.rbegin(); it != open.rend(); ++it) {
+        if (it->Caption == box.Caption && it->Text == box.Text) {
+          box.ErrorIcon = it->Icon == win32::BoxIcon::Error;
+          break;
+        }
+      }
+      boxes.push_back(std::move(box));
+      win32::AnswerBoxWithOk(modal);
+    } else if (onDialog) {
+      ++dialogs;
+      onDialog(win32::WindowText(modal));
+    }
+  }
+};
+
+ModalAnswerer::ModalAnswerer(DialogAction onDialog) : state_(std::make_unique<State>()) {
+  state_->onDialog = std::move(onDialog);
+  state_->timer = SetTimer(nullptr, 0, AnswerIntervalMs, &State::Tick);
+  State::All()[state_->timer] = state_.get();
+}
+
+ModalAnswerer::~ModalAnswerer() {
+  KillTimer(nullptr, state_->timer);
+  State::All().erase(state_->timer);
+}
+
+std::vector<ShownBox> ModalAnswerer::Boxes() const { return state_->boxes; }
+
+int ModalAnswerer::DialogsAnswered() const { return state_->dialogs; }
+
+void ModalAnswerer::TypeIntoOpenDialog(const std::string& text) {
+  if (const HWND modal = win32::ActiveModalWindow()) win32::TypeIntoDialog(modal, text);
+}
+
+void ModalAnswerer::PressEnterInOpenDialog() {
+  if (const HWND modal = win32::ActiveModalWindow()) win32::PressEnter(modal);
+}
+
+void ModalAnswerer::PressEscapeInOpenDialog() {
+  if (const HWND modal = win32::ActiveModalWindow()) win32::PressEscape(modal);
+}
+
+}  // namespace vorn::test
