@@ -1,6 +1,6 @@
 // The access dialog: what it leaves in EnteredPassword for each way of
 // closing it, and its layout.
-#include "app/Frm_PassWord.h"
+#include "app/qt/Frm_PassWord.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/qt/QtTestSupport.h"
 
 namespace vorn {
 namespace {
@@ -29,7 +29,7 @@ class FrmPassWordTest : public test::QtTest {
 
   // Shows the dialog modally; while it is up, action works on it.
   int ShowWith(const std::function<void(TFrmPassWord&)>& action) {
-    test::ModalAnswerer answerer([&](QWidget* modal) {
+    test::QtModalAnswerer answerer([&](QWidget* modal) {
       ASSERT_EQ(modal, &dialog);
       action(dialog);
     });

@@ -1,10 +1,10 @@
 // The main window's progress bars: the range they accept, positions outside
 // it, stepping and the busy mode.
-#include "app/ProgressBar.h"
+#include "app/qt/ProgressBar.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/qt/QtTestSupport.h"
 
 namespace vorn {
 namespace {

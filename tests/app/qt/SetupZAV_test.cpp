@@ -9,7 +9,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/qt/QtTestSupport.h"
 
 namespace vorn {
 namespace {
@@ -17,7 +17,7 @@ namespace {
 class ProgramTest : public test::QtTest {
  protected:
   ProgramTest() {
-    program_ = test::BuildFolder() + QStringLiteral("/app/SetupZAV");
+    program_ = test::QtBuildFolder() + QStringLiteral("/app/SetupZAV");
   }
 
   // Runs the program with the given extra variables; returns its exit code.

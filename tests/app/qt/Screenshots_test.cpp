@@ -8,15 +8,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/Frm_PassWord.h"
-#include "app/V_Main.h"
-#include "tests/app/AppTestSupport.h"
+#include "app/qt/Frm_PassWord.h"
+#include "app/qt/V_Main.h"
+#include "tests/app/qt/QtTestSupport.h"
 
 namespace vorn {
 namespace {
 
 QString ScreenshotFolder() {
-  const QString folder = QDir::cleanPath(test::BuildFolder() + QStringLiteral("/screenshots"));
+  const QString folder = QDir::cleanPath(test::QtBuildFolder() + QStringLiteral("/screenshots"));
   QDir().mkpath(folder);
   return folder;
 }
@@ -27,7 +27,7 @@ class ScreenshotTest : public test::QtTest {
 };
 
 TEST_F(ScreenshotTest, MainWindowDuringAnUpdate) {
-  TSetup_ZAV window;
+  QtSetup_ZAV window;
   window.AddLogLine(" ****************************************");
   window.AddLogLine(" DBE risulta già installato...");
   window.FtpClient1Status(nullptr, hsResolving, "Resolving hostname 127.0.0.1.");
@@ -54,7 +54,7 @@ TEST_F(ScreenshotTest, MainWindowDuringAnUpdate) {
 
 TEST_F(ScreenshotTest, AccessDialogWithATypedPassword) {
   TFrmPassWord dialog;
-  test::ModalAnswerer answerer([&](QWidget*) {
+  test::QtModalAnswerer answerer([&](QWidget*) {
     dialog.Password->insert(QStringLiteral("quimbel"));
     const QString file = ScreenshotFolder() + QStringLiteral("/FrmPassWord.png");
     EXPECT_TRUE(dialog.grab().save(file, "PNG"));
