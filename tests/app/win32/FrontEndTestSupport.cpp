@@ -24,11 +24,17 @@ win32::Win32Setup_ZAV& Win32Window(TSetup_ZAV& window) { return dynamic_cast<win
 
 constexpr UINT AnswerIntervalMs = 5;
 
+// The main window as the program has it: while it is up, the shell's own
+// error messages appear as modal boxes.
+class TestWindow : public win32::Win32Setup_ZAV {
+  win32::ShellMessageBoxes shellMessages_;
+};
+
 }  // namespace
 
 void InitialiseFrontEnd() { win32::InitialiseDesktop(); }
 
-std::unique_ptr<TSetup_ZAV> NewMainWindow() { return std::make_unique<win32::Win32Setup_ZAV>(); }
+std::unique_ptr<TSetup_ZAV> NewMainWindow() { return std::make_unique<TestWindow>(); }
 
 std::unique_ptr<IAccessDialog> NewAccessDialog() { return std::make_unique<win32::PasswordDialog>(); }
 
