@@ -39,8 +39,8 @@ void ReachTheConsole() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  vorn::CommandLine commandLine(__argc, __argv);
   if (vorn::ScriptSettingsFromEnvironment()) ReachTheConsole();
+  vorn::CommandLine commandLine(__argc, __argv);
   vorn::win32::InitialiseDesktop();
   vorn::win32::ShellMessageBoxes shellMessages;
   vorn::win32::ShellProgressWindow shellProgress;
