@@ -179,6 +179,16 @@ TEST_F(MainWindowTest, MakesEveryControlOfTheLayoutWhereTheLayoutPutsIt) {
   EXPECT_EQ(edges[1], Scaled(2 * StatusPanelWidth, dpi));
   EXPECT_EQ(window_.Barrazza().Max(), 100);
   EXPECT_EQ(window_.BarrazzaTotale().Max(), 9);
+  // The log's text red on the desktop's tooltip colour, painted with the brush the window gives.
+  const UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+                                                           reinterpret_cast<LPARAM>(window_.Control("MemoSpace"))));
+  ASSERT_NE(brush, nullptr);
+  EXPECT_EQ(GetTextColor(dc.get()), RGB(0xFF, 0, 0));
+  EXPECT_EQ(GetBkColor(dc.get()), GetSysColor(COLOR_INFOBK));
+  LOGBRUSH painted{};
+  GetObjectW(brush, sizeof(painted), &painted);
+  EXPECT_EQ(painted.lbColor, GetSysColor(COLOR_INFOBK));
 }
 
 TEST_F(MainWindowTest, ControlsFollowTheirAnchorsWhenTheWindowIsResized) {
