@@ -7,12 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
+#include <utility>
 
 #include "app/win32/Boxes.h"
 #include "app/win32/Desktop.h"
 #include "app/win32/Dialogs.h"
 #include "app/win32/MainWindow.h"
 #include "app/win32/PasswordDialog.h"
+#include "tests/support/Environment.h"
 
 #include <windows.h>
 
@@ -24,9 +27,39 @@ win32::Win32Setup_ZAV& Win32Window(TSetup_ZAV& window) { return dynamic_cast<win
 
 constexpr UINT AnswerIntervalMs = 5;
 
+// The temporary folder a test gives the program is TMPDIR, as on Debian;
+// Windows takes it from TMP and TEMP, which follow TMPDIR while the test's
+// window lives and are put back after it.
+class TemporaryFolderOfTheTest {
+ public:
+  TemporaryFolderOfTheTest() {
+    const std::optional<std::string> folder = GetVariable("TMPDIR");
+    if (!folder) return;
+    for (const char* name : {"TMP", "TEMP"}) {
+      saved_.emplace_back(name, GetVariable(name));
+      SetVariable(name, *folder);
+    }
+  }
+  ~TemporaryFolderOfTheTest() {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        SetVariable(name, *value);
+      } else {
+        UnsetVariable(name);
+      }
+    }
+  }
+  TemporaryFolderOfTheTest(const TemporaryFolderOfTheTest&) = delete;
+  TemporaryFolderOfTheTest& operator=(const TemporaryFolderOfTheTest&) = delete;
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
 // The main window as the program has it: while it is up, the shell's own
 // error messages appear as modal boxes.
 class TestWindow : public win32::Win32Setup_ZAV {
+  TemporaryFolderOfTheTest temporaryFolder_;
   win32::ShellMessageBoxes shellMessages_;
 };
 
