@@ -15,6 +15,8 @@ namespace vorn::win32 {
 namespace {
 
 constexpr UINT PollIntervalMs = 50;
+// How long an answered box may stay up before it is closed by its frame.
+constexpr int StillUpMs = 2000;
 
 // The scripted runs by their timers (thread timers carry no pointer).
 std::map<UINT_PTR, ScriptedRun*>& Runs() {
@@ -78,9 +80,17 @@ void ScriptedRun::Poll() {
 }
 
 void ScriptedRun::AnswerModal(HWND modal) {
-  if (modal == answered_) return;  // its answer is on its way
+  if (modal == answered_) {
+    // Still up a while after its answer: closed by its frame instead.
+    if (std::chrono::steady_clock::now() - answeredAt_ > std::chrono::milliseconds(StillUpMs)) {
+      PostMessageW(modal, WM_CLOSE, 0, 0);
+      answeredAt_ = std::chrono::steady_clock::now();
+    }
+    return;
+  }
   if (IsAccessDialog(modal)) {
     answered_ = modal;
+    answeredAt_ = std::chrono::steady_clock::now();
     if (settings_.Password.empty()) {
       PostMessageW(modal, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                    reinterpret_cast<LPARAM>(GetDlgItem(modal, IDCANCEL)));
@@ -103,6 +113,7 @@ void ScriptedRun::AnswerModal(HWND modal) {
     if (now - readingSince_ < std::chrono::milliseconds(InformationReadingMs)) return;
   }
   answered_ = modal;
+  answeredAt_ = std::chrono::steady_clock::now();
   if (IsMessageBox(modal)) {
     PrintAnsweredBox(caption, BoxText(modal));
     AnswerBoxWithOk(modal);

@@ -37,6 +37,7 @@ class ScriptedRun {
   uintptr_t pollTimer_ = 0;
   uintptr_t startTimer_ = 0;
   WindowHandle answered_ = nullptr;  // the box or dialog answered last
+  std::chrono::steady_clock::time_point answeredAt_;
   WindowHandle reading_ = nullptr;   // an information box being read
   std::chrono::steady_clock::time_point readingSince_;
   bool started_ = false;
