@@ -1,5 +1,7 @@
 #include "app/win32/PasswordDialog.h"
 
+#include <algorithm>
+
 #include "app/Layout.h"
 #include "app/win32/Desktop.h"
 
@@ -30,10 +32,21 @@ bool PasswordDialog::Opened() {
     const LayoutRect place = Scaled(control.Design, dpi);
     const DWORD tabStop = control.TakesFocus ? WS_TABSTOP : 0;
     switch (control.Kind) {
-      case ControlKind::Label:
-        AddControl(dialog, L"Static", std::string(control.Caption), SS_LEFT | SS_NOPREFIX, -1, place.Left,
-                   place.Top, place.Width, place.Height, font_.get());
+      case ControlKind::Label: {
+        // As wide as its text needs, on one line: a font wider than the
+        // design's would otherwise wrap the prompt out of sight.
+        const std::wstring caption = Wide(control.Caption);
+        SIZE extent{};
+        {
+          WindowDc dc(dialog);
+          Selection selected(dc.Get(), font_.get());
+          GetTextExtentPoint32W(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &extent);
+        }
+        AddControl(dialog, L"Static", std::string(control.Caption), SS_LEFTNOWORDWRAP | SS_NOPREFIX, -1, place.Left,
+                   place.Top, std::max<int>(place.Width, extent.cx), std::max<int>(place.Height, extent.cy),
+                   font_.get());
         break;
+      }
       case ControlKind::PasswordEdit:
         field_ = AddControl(dialog, L"Edit", "", WS_BORDER | ES_PASSWORD | ES_AUTOHSCROLL | tabStop | WS_GROUP, 100,
                             place.Left, place.Top, place.Width, place.Height, font_.get());
