@@ -34,13 +34,40 @@ std::string BashQuoted(const std::string& text) {
 
 CommandRun RunHostScript(const std::string& script) {
 #ifdef _WIN32
+  // Under wine a host program's standard output does not reach a Windows
+  // pipe, nor its exit status the process handle: bash writes both to files
+  // of its own, which are read once the status is there.
+  static int runs = 0;
+  const std::filesystem::path base =
+      std::filesystem::path(L"Z:\\tmp") / ("vorn-host-" + std::to_string(CurrentProcessId()) + "-" + std::to_string(++runs));
+  const std::string out = HostPath(base) + ".out", status = HostPath(base) + ".status";
+  const std::string wrapped = "( " + script + "\n) >" + BashQuoted(out) + "; echo $? >" + BashQuoted(status + ".tmp") +
+                              "; mv " + BashQuoted(status + ".tmp") + " " + BashQuoted(status);
   // RunCommand's own splitting: inside double quotes only \" and \\ are special.
   std::string escaped;
-  for (const char c : script) {
+  for (const char c : wrapped) {
     if (c == '"' || c == '\\') escaped += '\\';
     escaped += c;
   }
-  return RunCommand("Z:/usr/bin/bash -c \"" + escaped + "\"");
+  RunCommand("Z:/usr/bin/bash -c \"" + escaped + "\"");
+  CommandRun run;
+  std::filesystem::path statusFile = base;
+  statusFile += ".status";
+  std::filesystem::path outFile = base;
+  outFile += ".out";
+  for (int i = 0; i < 60000 && !std::filesystem::exists(statusFile); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::ifstream statusText(statusFile);
+  if (!(statusText >> run.Status)) run.Status = -1;
+  statusText.close();
+  std::ifstream outText(outFile, std::ios::binary);
+  run.Output.assign(std::istreambuf_iterator<char>(outText), std::istreambuf_iterator<char>());
+  outText.close();
+  std::error_code ignored;
+  std::filesystem::remove(statusFile, ignored);
+  std::filesystem::remove(outFile, ignored);
+  return run;
 #else
   return RunCommand("/bin/bash -c " + BashQuoted(script));
 #endif
