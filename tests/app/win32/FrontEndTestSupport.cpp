@@ -29,16 +29,18 @@ constexpr UINT AnswerIntervalMs = 5;
 
 // The temporary folder a test gives the program is TMPDIR, as on Debian;
 // Windows takes it from TMP and TEMP, which follow TMPDIR while the test's
-// window lives and are put back after it.
+// window lives and are put back after it. TMPDIR itself, a Windows path
+// here, is kept from the Debian programs the tests start meanwhile (bash,
+// mktemp), to which it would mean nothing.
 class TemporaryFolderOfTheTest {
  public:
   TemporaryFolderOfTheTest() {
     const std::optional<std::string> folder = GetVariable("TMPDIR");
     if (!folder) return;
-    for (const char* name : {"TMP", "TEMP"}) {
-      saved_.emplace_back(name, GetVariable(name));
-      SetVariable(name, *folder);
-    }
+    for (const char* name : {"TMP", "TEMP", "TMPDIR"}) saved_.emplace_back(name, GetVariable(name));
+    SetVariable("TMP", *folder);
+    SetVariable("TEMP", *folder);
+    UnsetVariable("TMPDIR");
   }
   ~TemporaryFolderOfTheTest() {
     for (const auto& [name, value] : saved_) {
