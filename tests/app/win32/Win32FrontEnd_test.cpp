@@ -270,6 +270,26 @@ TEST_F(MainWindowTest, TabMovesBetweenTheButtonsAndEnterPressesTheFocusedOne) {
   EXPECT_EQ(pressed.size(), 1u);
 }
 
+TEST_F(MainWindowTest, TheFrameClosesTheWindowAndEndsTheProgramOnlyOnceNoStepRuns) {
+  EnteredPassword = AccessPassword;
+  bool closedDuringStep = false;
+  window_.InstallStep(TStepButton::BtnZAV, [&](TStepButton) {
+    SendMessageW(window_.Window(), WM_CLOSE, 0, 0);
+    closedDuringStep = IsWindowVisible(window_.Window()) != FALSE;
+  });
+  ShowWindow(window_.Window(), SW_SHOW);
+  window_.Click(TStepButton::BtnZAV);
+  EXPECT_TRUE(closedDuringStep);  // still up while the step ran
+  EXPECT_TRUE(window_.TerminateRequested());
+  EXPECT_EQ(test::RunMessageLoop(window_, 5000), 0);
+
+  Win32Setup_ZAV idle;
+  ShowWindow(idle.Window(), SW_SHOW);
+  SendMessageW(idle.Window(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(idle.Window()));
+  EXPECT_EQ(test::RunMessageLoop(idle, 5000), 0);
+}
+
 TEST_F(MainWindowTest, TheHourglassIsTheWaitCursorOverTheWindow) {
   window_.SetHourglass(true);
   EXPECT_TRUE(window_.Hourglass());
