@@ -8,6 +8,7 @@
 
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 #include "app/win32/Boxes.h"
@@ -67,7 +68,20 @@ class TestWindow : public win32::Win32Setup_ZAV {
 
 }  // namespace
 
-void InitialiseFrontEnd() { win32::InitialiseDesktop(); }
+void InitialiseFrontEnd() {
+  win32::InitialiseDesktop();
+  // Said once, plainly, rather than as every window that cannot be made.
+  static const bool desktop = [] {
+    const win32::UniqueWindow probe(
+        CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    return probe != nullptr;
+  }();
+  if (!desktop) {
+    throw std::runtime_error(
+        "no window can be made: under wine the windows need an X display "
+        "(scripts/wine-session start; export DISPLAY=$(scripts/wine-session display))");
+  }
+}
 
 std::unique_ptr<TSetup_ZAV> NewMainWindow() { return std::make_unique<TestWindow>(); }
 
