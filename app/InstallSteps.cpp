@@ -246,6 +246,8 @@ InstallSteps::Fetched InstallSteps::FetchAndUnpack(const Package& package) {
   if (fetched.Trusted) {
     window_.AddLogLine(" Inizio decompressione del file scaricato");
     fetched.Unpacked = Unpack(localFile, std::move(file));
+    // Closed first: on Windows an open file keeps its name.
+    zipUnpacker1_.ReleaseZipFile();
     DeleteFile(localFile);
   }
   window_.Repaint();

@@ -40,6 +40,11 @@ class TZULister : public TZUBody {
   void ClearSelection();
   // Empties the visible list and frees the reader (a cancelled operation).
   void EmptyList();
+  // Forgets the archive: its entries and the open file held for it.
+  void ReleaseZipFile() {
+    EmptyList();
+    zipFile_.reset();
+  }
 
   TZUEncodingOpts Encoding = ZeoAuto;
   unsigned Encoding_CP = 0;

@@ -28,6 +28,13 @@ void TCustomZipUnpacker::SetZipFile(const std::string& name, std::shared_ptr<con
   body_->Run(std::make_unique<TZUOpSetZipFileName>(path, std::move(file)));
 }
 
+void TCustomZipUnpacker::ReleaseZipFile() {
+  if (body_->RefuseWhileBusy()) return;
+  namePending_ = false;
+  pendingFile_.reset();
+  body_->ReleaseZipFile();
+}
+
 int TCustomZipUnpacker::ErrCode() const { return body_->Active() ? body_->Errors().FCode : MsgNotActive; }
 
 std::string TCustomZipUnpacker::ErrMessage() const {

@@ -39,6 +39,10 @@ class TCustomZipUnpacker : public TZUEvents {
   // through that handle): it is read only through this open file, never
   // looked up by name again; the name stands in ZipFileName and messages.
   void SetZipFile(const std::string& name, std::shared_ptr<const WinFile> file);
+  // Forgets the loaded archive and closes its file, so that it can be
+  // deleted: Windows keeps the name of a file while a handle is open. The
+  // name stays; the next operation needs the archive set again.
+  void ReleaseZipFile();
   int Count() const { return body_->Count(); }
   int DirOnlyCnt() const { return body_->DirOnlyCnt(); }
 

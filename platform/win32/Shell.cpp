@@ -57,6 +57,10 @@ std::string GetDesktopFolder() {
     desktop = ExcludeTrailingBackslash(ToWinPath(fs::path(path)));
   }
   CoTaskMemFree(path);
+  // With C: mapped to a folder (VORN_DRIVE_C) the desktop's path lands in
+  // that folder, where it may not exist yet; copies onto the desktop must
+  // land inside it, not replace it.
+  if (!desktop.empty() && !DirectoryExists(desktop)) ForceDirectories(desktop);
   return desktop;
 }
 
