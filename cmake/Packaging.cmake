@@ -2,7 +2,7 @@
 # through the launcher vorn-zavario from the product folder, the support
 # tools and a desktop entry. Its library dependencies are found by
 # dpkg-shlibdeps; the font and the opener of documents are named here.
-set(VORN_VERSION "1.0")
+set(VORN_VERSION "${PROJECT_VERSION}")
 
 if(VORN_BUILD_APP)
   install(TARGETS SetupZAV RUNTIME DESTINATION lib/vorn-zavario)
