@@ -136,26 +136,19 @@ TEST_F(FolderTreeTest, PendingFilesAppearWholeOrNotAtAll) {
 
   // Files made ahead on another thread, near the folder being written, take
   // their name in any folder of the tree; a folder out of reach changes
-  // nothing. Where files cannot be nameless (Windows) none is made.
-#ifdef _WIN32
-  constexpr bool kNameless = false;
-#else
-  constexpr bool kNameless = true;
-#endif
+  // nothing.
   FolderTree::TAheadFiles ahead(tree);
   ahead.Near("other\\x.txt");
   ahead.Near("missing\\x.txt");
   WinFile made;
   bool madeAhead = false;
   std::thread([&] { madeAhead = ahead.Make(made); }).join();
-  ASSERT_EQ(madeAhead, kNameless);
-  if (kNameless) {
-    made.Write("ahead", 5);
-    ASSERT_TRUE(tree.Adopt(made, "ahead.txt", "~pending.tmp", file));
-    ASSERT_TRUE(tree.Publish(file, "ahead.txt", false));
-    file.Discard();
-    EXPECT_EQ(Read(Host("base/ahead.txt")), "ahead");
-  }
+  ASSERT_TRUE(madeAhead);
+  made.Write("ahead", 5);
+  ASSERT_TRUE(tree.Adopt(made, "ahead.txt", "", file));
+  ASSERT_TRUE(tree.Publish(file, "ahead.txt", false));
+  file.Discard();
+  EXPECT_EQ(Read(Host("base/ahead.txt")), "ahead");
   EXPECT_TRUE(fs::is_empty(Host("base/other")));
 }
 
