@@ -17,6 +17,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,13 +88,24 @@ class FolderTree {
     TAheadFiles(const TAheadFiles&) = delete;
     TAheadFiles& operator=(const TAheadFiles&) = delete;
     bool Make(WinFile& file);
+    // Files are made from now on in relative's folder (the folder being
+    // written, when on the base's file system; else where they were made
+    // so far): the file system finds room for a new file near its folder,
+    // often much faster than beside a base folder where files come and go.
+    // Called on the tree's thread, like the tree's own functions.
+    void Near(const std::string& relative);
 
    private:
+    FolderTree& tree_;
+    std::mutex mutex_;  // Make and Near may run at once
     WinFile base_;
+    WinFile near_;
   };
   // Whether a nameless file made ahead can take a name in relative's folder.
   bool TakesAhead(const std::string& relative);
-  // Makes pending the nameless file made ahead, for relative's folder.
+  // Makes pending the nameless file made ahead, for relative's folder;
+  // temporary is needed (as in CreatePending) only on the way to replacing
+  // a file.
   bool Adopt(WinFile& made, const std::string& relative, const std::string& temporary, TPendingFile& file);
 
   // Removes a file (of any mode) or a link; false when missing.

@@ -16,14 +16,18 @@ constexpr size_t kMaxSteps = 96;
 // The thread, once held up for room, goes on when this many buffers are
 // free again: fewer wake-ups than one per buffer.
 constexpr size_t kResumeFree = kPoolBuffers / 2;
+// Steps queued from which the extraction counts as behind: a small entry
+// takes five, so about two entries.
+constexpr size_t kBehindSteps = 10;
 
 }  // namespace
 
 TZUDecodeAhead::TZUDecodeAhead(std::unique_ptr<TZUZipReader> archive, std::vector<TJob> jobs,
-                               FolderTree::TAheadFiles* files)
+                               FolderTree::TAheadFiles* files, TMaking making)
     : archive_(std::move(archive)),
       jobs_(std::move(jobs)),
       maker_(files),
+      making_(making),
       files_(maker_ ? jobs_.size() : 0),
       pool_(new uint8_t[kPoolBuffers * kZipBufferSize]) {
   for (size_t i = 0; i < kPoolBuffers; ++i) free_.push_back(pool_.get() + i * kZipBufferSize);
@@ -145,13 +149,20 @@ void TZUDecodeAhead::Run() {
   }
 }
 
+bool TZUDecodeAhead::MakesFile(const TJob& job) {
+  if (!maker_ || !job.MakeFile) return false;
+  if (making_ == TMaking::Every) return true;
+  std::lock_guard lock(mutex_);
+  return steps_.size() >= kBehindSteps;
+}
+
 void TZUDecodeAhead::DecodeJob(size_t index) {
   const TJob& job = jobs_[index];
   TStep step;
   step.Job = index;
   // The job's file is this thread's until the job's last step is pushed.
   WinFile* file = nullptr;
-  if (maker_ && job.MakeFile) {
+  if (MakesFile(job)) {
     WinFile made;
     if (maker_->Make(made)) {
       std::lock_guard lock(mutex_);

@@ -12,6 +12,12 @@
 // it takes the entry's steps to the end; its Output steps tell whether the
 // write went well. The extraction may write the output itself instead.
 //
+// The kernel's work of making files is the larger part of extracting many
+// small ones; the thread may share it with the extraction: made while the
+// extraction is behind (its steps queued), a file is left to the
+// extraction to make whenever it has caught up, so that neither thread
+// waits for the other while the other makes files.
+//
 // Only entries without encryption are decoded ahead (a password is asked
 // for on the extraction's thread). Memory is bounded by a fixed pool of
 // output buffers, open files by the steps queued.
@@ -61,10 +67,15 @@ class TZUDecodeAhead {
     bool WriteFailed = false;  // ...or failed to be
   };
 
+  // Which of the files asked for the thread makes.
+  enum class TMaking {
+    Every,        // all of them
+    WhileBehind,  // those it meets while the extraction is behind; the others have Made false
+  };
   // archive: opened for this decoding alone; it is read on the thread.
   // files: the maker of the entries' files, or none; it outlives this.
   TZUDecodeAhead(std::unique_ptr<TZUZipReader> archive, std::vector<TJob> jobs,
-                 FolderTree::TAheadFiles* files = nullptr);
+                 FolderTree::TAheadFiles* files = nullptr, TMaking making = TMaking::Every);
   ~TZUDecodeAhead();
   TZUDecodeAhead(const TZUDecodeAhead&) = delete;
   TZUDecodeAhead& operator=(const TZUDecodeAhead&) = delete;
@@ -92,6 +103,9 @@ class TZUDecodeAhead {
   std::unique_ptr<TZUZipReader> archive_;
   std::vector<TJob> jobs_;
   FolderTree::TAheadFiles* maker_;
+  TMaking making_;
+  // Whether to make the file of a job starting now.
+  bool MakesFile(const TJob& job);
   // Each job's file: the thread's while it decodes the job, then the
   // extraction's to take; closed when the job is passed over.
   std::vector<WinFile> files_;

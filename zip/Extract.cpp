@@ -148,6 +148,7 @@ class TZUUnzipper {
   // own, ahead of the writing; the job of each such entry.
   std::unique_ptr<FolderTree::TAheadFiles> aheadFiles_;
   std::unique_ptr<TZUDecodeAhead> ahead_;
+  std::string nearFolder_;  // where the thread makes them
   std::unordered_map<const TZUEntryReader*, size_t> jobOf_;
   void StartDecodeAhead();
   // Everything below the base folder is reached through it: each path is
@@ -286,7 +287,8 @@ void TZUUnzipper::StartDecodeAhead() {
     return;
   }
   aheadFiles_ = std::make_unique<FolderTree::TAheadFiles>(*tree_);
-  ahead_ = std::make_unique<TZUDecodeAhead>(std::move(archive), std::move(jobs), aheadFiles_.get());
+  ahead_ = std::make_unique<TZUDecodeAhead>(std::move(archive), std::move(jobs), aheadFiles_.get(),
+                                            TZUDecodeAhead::TMaking::WhileBehind);
 }
 
 bool TZUUnzipper::Excluded(const std::string& name) const {
@@ -456,7 +458,14 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
   // new or replaces one: the entry is written to a pending file in the
   // target's folder first (nameless where the file system allows, so that a
   // killed extraction leaves nothing), and dropped if anything fails.
-  RemoveStaleTemps(ExtractFilePath(relative));
+  const std::string folder = ExtractFilePath(relative);
+  RemoveStaleTemps(folder);
+  // The files made ahead are made in the folder being written (files come
+  // folder by folder).
+  if (aheadFiles_ && folder != nearFolder_) {
+    aheadFiles_->Near(relative);
+    nearFolder_ = folder;
+  }
   FolderTree::TPendingFile temp;
   const auto job = cryptor ? jobOf_.end() : jobOf_.find(&entry);
   const bool ahead = ahead_ && job != jobOf_.end();
@@ -478,7 +487,8 @@ int TZUUnzipper::WriteEntry(TZUEntryReader& entry, const std::string& target, co
   int result = Decode(entry, *codec, cryptor.get(), ahead, madeAhead ? nullptr : &temp.File(), crc);
   if (result == 0 && madeAhead) {
     WinFile made;
-    if (!ahead_->TakeFile(made) || !tree_->Adopt(made, relative, TempName(), temp)) {
+    // A new file needs no temporary name: it is named by its descriptor.
+    if (!ahead_->TakeFile(made) || !tree_->Adopt(made, relative, targetExists ? TempName() : std::string(), temp)) {
       result = FailWith(MsgCreateFile, target);
     }
   }

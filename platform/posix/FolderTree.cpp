@@ -382,7 +382,7 @@ bool FolderTree::Publish(TPendingFile& file, const std::string& relative, bool r
   return true;
 }
 
-FolderTree::TAheadFiles::TAheadFiles(FolderTree& tree) {
+FolderTree::TAheadFiles::TAheadFiles(FolderTree& tree) : tree_(tree) {
   if (Folder* base = tree.state_->OpenBase(false); base && tree.state_->Nameless) {
     const int fd = fcntl(base->Fd, F_DUPFD_CLOEXEC, 0);
     if (fd >= 0) base_.Adopt(FileHandle(fd), tree.state_->Base);
@@ -392,11 +392,25 @@ FolderTree::TAheadFiles::TAheadFiles(FolderTree& tree) {
 FolderTree::TAheadFiles::~TAheadFiles() = default;
 
 bool FolderTree::TAheadFiles::Make(WinFile& file) {
-  if (!base_.IsOpen()) return Fail(ERROR_PATH_NOT_FOUND);
-  const int fd = openat(static_cast<int>(base_.Handle().Value()), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+  std::lock_guard lock(mutex_);
+  const WinFile& folder = near_.IsOpen() ? near_ : base_;
+  if (!folder.IsOpen()) return Fail(ERROR_PATH_NOT_FOUND);
+  const int fd = openat(static_cast<int>(folder.Handle().Value()), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
   if (fd < 0) return Fail(WinErrorFromErrno(errno));
-  file.Adopt(FileHandle(fd), base_.Path());
+  file.Adopt(FileHandle(fd), folder.Path());
   return true;
+}
+
+void FolderTree::TAheadFiles::Near(const std::string& relative) {
+  if (!base_.IsOpen() || !tree_.TakesAhead(relative)) return;
+  std::string name;
+  Folder* folder = ParentOf(*tree_.state_, relative, name);
+  const int fd = folder ? fcntl(folder->Fd, F_DUPFD_CLOEXEC, 0) : -1;
+  if (fd < 0) return;
+  WinFile opened;
+  opened.Adopt(FileHandle(fd), ExcludeTrailingBackslash(tree_.state_->Base + "\\" + ExtractFilePath(relative)));
+  std::lock_guard lock(mutex_);
+  near_ = std::move(opened);
 }
 
 bool FolderTree::TakesAhead(const std::string& relative) {

@@ -322,9 +322,10 @@ bool FolderTree::Publish(TPendingFile& file, const std::string& relative, bool r
 
 // Files made ahead on another thread need nameless files: never on Windows,
 // where the extraction's own thread makes every file.
-FolderTree::TAheadFiles::TAheadFiles(FolderTree&) {}
+FolderTree::TAheadFiles::TAheadFiles(FolderTree& tree) : tree_(tree) {}
 FolderTree::TAheadFiles::~TAheadFiles() = default;
 bool FolderTree::TAheadFiles::Make(WinFile&) { return Fail(ERROR_NOT_SUPPORTED); }
+void FolderTree::TAheadFiles::Near(const std::string&) {}
 bool FolderTree::TakesAhead(const std::string&) { return false; }
 bool FolderTree::Adopt(WinFile&, const std::string&, const std::string&, TPendingFile&) {
   return Fail(ERROR_NOT_SUPPORTED);

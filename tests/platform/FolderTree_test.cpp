@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "TempDrive.h"
 
@@ -132,6 +133,23 @@ TEST_F(FolderTreeTest, PendingFilesAppearWholeOrNotAtAll) {
   ASSERT_TRUE(tree.CreatePending("x.txt", "~pending.tmp", file));
   EXPECT_FALSE(tree.Publish(file, "other\\x.txt", false));
   EXPECT_FALSE(tree.CreatePending("missing\\x.txt", "~pending.tmp", file));
+
+  // Files made ahead on another thread, near the folder being written, take
+  // their name in any folder of the tree; a folder out of reach changes
+  // nothing.
+  FolderTree::TAheadFiles ahead(tree);
+  ahead.Near("other\\x.txt");
+  ahead.Near("missing\\x.txt");
+  WinFile made;
+  bool madeAhead = false;
+  std::thread([&] { madeAhead = ahead.Make(made); }).join();
+  ASSERT_TRUE(madeAhead);
+  made.Write("ahead", 5);
+  ASSERT_TRUE(tree.Adopt(made, "ahead.txt", "", file));
+  ASSERT_TRUE(tree.Publish(file, "ahead.txt", false));
+  file.Discard();
+  EXPECT_EQ(Read(Host("base/ahead.txt")), "ahead");
+  EXPECT_TRUE(fs::is_empty(Host("base/other")));
 }
 
 TEST_F(FolderTreeTest, MoreFoldersThanItKeepsOpen) {

@@ -53,10 +53,11 @@ class DecodeAheadTest : public ::testing::Test {
     jobs.clear();
     for (const TZUEntryReader& entry : reader->Entries()) jobs.push_back({entry.RelOffLocal, entry.ComprSize});
   }
-  std::unique_ptr<TZUDecodeAhead> Start(FolderTree::TAheadFiles* files = nullptr) {
+  std::unique_ptr<TZUDecodeAhead> Start(FolderTree::TAheadFiles* files = nullptr,
+                                        TZUDecodeAhead::TMaking making = TZUDecodeAhead::TMaking::Every) {
     auto archive = std::make_unique<TZUZipReader>(path);
     EXPECT_EQ(archive->Reopen(), 0);
-    return std::make_unique<TZUDecodeAhead>(std::move(archive), jobs, files);
+    return std::make_unique<TZUDecodeAhead>(std::move(archive), jobs, files, making);
   }
   // The steps of entry index as the extraction's own loop meets them:
   // blocks of at most 32768 bytes through a fresh codec.
@@ -128,10 +129,11 @@ TEST_F(DecodeAheadTest, StepsAreThoseOfDecodingInPlace) {
   auto ahead = Start();
   for (size_t i = 0; i < jobs.size(); ++i) EXPECT_EQ(Take(*ahead, i), Direct(i)) << "entry " << i;
 
-  // The same with the entries' files asked for on the thread. Where files
-  // can be nameless each one, written there, holds exactly the entry's
-  // output; on Windows none is made (a file there always has a name), and
-  // the entries are still decoded in full, only not written.
+  // The same with the entries' files asked for on the thread: every one,
+  // or only while the extraction is behind (whichever it makes, the others
+  // say so and are decoded all the same). Where files can be nameless each
+  // one made, written there, holds exactly the entry's output; on Windows
+  // none is made (a file there always has a name).
 #ifdef _WIN32
   constexpr bool kNameless = false;
 #else
@@ -142,39 +144,44 @@ TEST_F(DecodeAheadTest, StepsAreThoseOfDecodingInPlace) {
   FolderTree tree(folder);
   FolderTree::TAheadFiles files(tree);
   for (auto& job : jobs) job.MakeFile = true;
-  ahead = Start(&files);
-  for (size_t i = 0; i < jobs.size(); ++i) {
-    ahead->Begin(i);
-    std::string output;
-    for (bool last = false; !last;) {
-      const TZUDecodeAhead::TStep step = ahead->Next();
-      if (step.Kind == Kind::Opened) {
-        EXPECT_EQ(step.Made, kNameless);
+  for (const auto making : {TZUDecodeAhead::TMaking::Every, TZUDecodeAhead::TMaking::WhileBehind}) {
+    SCOPED_TRACE(making == TZUDecodeAhead::TMaking::Every ? "every file" : "while behind");
+    ahead = Start(&files, making);
+    for (size_t i = 0; i < jobs.size(); ++i) {
+      ahead->Begin(i);
+      std::string output;
+      bool made = false;
+      for (bool last = false; !last;) {
+        const TZUDecodeAhead::TStep step = ahead->Next();
+        if (step.Kind == Kind::Opened) {
+          made = step.Made;
+          EXPECT_TRUE(made == kNameless || (!made && making == TZUDecodeAhead::TMaking::WhileBehind));
+        }
+        if (step.Kind == Kind::Output) {
+          EXPECT_EQ(step.Written, made);
+          EXPECT_FALSE(step.WriteFailed);
+          output.append(reinterpret_cast<const char*>(step.Data), step.Size);
+        }
+        last = step.Kind == Kind::End;
       }
-      if (step.Kind == Kind::Output) {
-        EXPECT_EQ(step.Written, kNameless);
-        EXPECT_FALSE(step.WriteFailed);
-        output.append(reinterpret_cast<const char*>(step.Data), step.Size);
-      }
-      last = step.Kind == Kind::End;
-    }
-    WinFile file;
-    if (!kNameless) {
-      EXPECT_FALSE(ahead->TakeFile(file)) << "entry " << i;
       std::string direct;
       for (const Seen& seen : Direct(i)) direct += seen.Data;
       EXPECT_TRUE(output == direct) << "entry " << i;
-      continue;
+      WinFile file;
+      if (!made) {
+        EXPECT_FALSE(ahead->TakeFile(file)) << "entry " << i;
+        continue;
+      }
+      ASSERT_TRUE(ahead->TakeFile(file)) << "entry " << i;
+      std::string content(output.size() + 1, '\0');
+      file.Seek(0, SeekOrigin::Begin);
+      content.resize(static_cast<size_t>(std::max<int64_t>(0, file.Read(content.data(), content.size()))));
+      EXPECT_TRUE(content == output) << "entry " << i;
+      EXPECT_FALSE(ahead->TakeFile(file));
     }
-    ASSERT_TRUE(ahead->TakeFile(file)) << "entry " << i;
-    std::string content(output.size() + 1, '\0');
-    file.Seek(0, SeekOrigin::Begin);
-    content.resize(static_cast<size_t>(std::max<int64_t>(0, file.Read(content.data(), content.size()))));
-    EXPECT_TRUE(content == output) << "entry " << i;
-    EXPECT_FALSE(ahead->TakeFile(file));
+    ahead.reset();
+    EXPECT_TRUE(ListDirectory(folder).empty());  // nameless: nothing is left
   }
-  ahead.reset();
-  EXPECT_TRUE(ListDirectory(folder).empty());  // nameless: nothing is left
 }
 
 TEST_F(DecodeAheadTest, EntriesPassedOverOrLeftHalfwayAreDropped) {
