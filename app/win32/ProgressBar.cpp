@@ -1,8 +1,5 @@
 #include "app/win32/ProgressBar.h"
 
-#include <algorithm>
-#include <limits>
-
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,47 +9,25 @@ namespace {
 constexpr UINT MarqueeIntervalMs = 30;
 }  // namespace
 
-ProgressBar::ProgressBar(HWND control, int32_t max) : control_(control), max_(max) {
-  if (max_ < 0) throw EInvalidOperation("Progress bar maximum out of range");
+ProgressBar::ProgressBar(HWND control, int32_t max) : ProgressBarModel(max), control_(control) {
   SendMessageW(control_, PBM_SETSTEP, 1, 0);
-  Show();
+  Refresh();
 }
 
-void ProgressBar::SetMax(int32_t max) {
-  if (max < 0) throw EInvalidOperation("Progress bar maximum out of range");
-  max_ = max;
-  if (busy_) {
-    busy_ = false;
+void ProgressBar::ShowBusy(bool busy) {
+  const LONG_PTR style = GetWindowLongPtrW(control_, GWL_STYLE);
+  if (busy) {
+    SetWindowLongPtrW(control_, GWL_STYLE, style | PBS_MARQUEE);
+    SendMessageW(control_, PBM_SETMARQUEE, TRUE, MarqueeIntervalMs);
+  } else {
     SendMessageW(control_, PBM_SETMARQUEE, FALSE, 0);
-    SetWindowLongPtrW(control_, GWL_STYLE, GetWindowLongPtrW(control_, GWL_STYLE) & ~LONG_PTR{PBS_MARQUEE});
+    SetWindowLongPtrW(control_, GWL_STYLE, style & ~LONG_PTR{PBS_MARQUEE});
   }
-  Show();
 }
 
-void ProgressBar::SetPosition(int32_t position) {
-  position_ = position;
-  Show();
-}
-
-void ProgressBar::StepIt() {
-  // Saturates instead of overflowing; nothing ever steps this far.
-  if (position_ < std::numeric_limits<int32_t>::max()) ++position_;
-  Show();
-}
-
-void ProgressBar::SetBusy() {
-  if (busy_) return;
-  busy_ = true;
-  SetWindowLongPtrW(control_, GWL_STYLE, GetWindowLongPtrW(control_, GWL_STYLE) | PBS_MARQUEE);
-  SendMessageW(control_, PBM_SETMARQUEE, TRUE, MarqueeIntervalMs);
-}
-
-void ProgressBar::Show() {
-  if (busy_) return;
-  // An empty range would be drawn as nothing at all on some versions; a
-  // maximum of 0 is shown as an empty bar of 1.
-  SendMessageW(control_, PBM_SETRANGE32, 0, std::max(max_, 1));
-  SendMessageW(control_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(position_, 0, max_)), 0);
+void ProgressBar::ShowRange(int32_t shownMax, int32_t shownPosition) {
+  SendMessageW(control_, PBM_SETRANGE32, 0, shownMax);
+  SendMessageW(control_, PBM_SETPOS, static_cast<WPARAM>(shownPosition), 0);
 }
 
 int ProgressBar::ShownPosition() const { return static_cast<int>(SendMessageW(control_, PBM_GETPOS, 0, 0)); }

@@ -1,28 +1,18 @@
-// A progress bar of the common controls with the bar semantics the steps
-// rely on: minimum 0, a maximum that may be set but never below 0, a position
-// kept as given even outside the range (shown at its nearest end), a step of
-// 1, and a busy mode (the marquee) for a transfer of unknown size.
+// A progress bar of the common controls drawing the shared bar semantics;
+// the busy mode is the marquee.
 #pragma once
 
 #include <cstdint>
 
 #include "app/win32/Handles.h"
-#include "platform/UserInterface.h"
+#include "app/ProgressBarModel.h"
 
 namespace vorn::win32 {
 
-class ProgressBar : public IProgressBar {
+class ProgressBar : public ProgressBarModel {
  public:
   // Drives the bar control given; the bar starts at 0 of max.
   explicit ProgressBar(WindowHandle control, int32_t max = 100);
-
-  void SetMax(int32_t max) override;
-  int32_t Max() const override { return max_; }
-  void SetPosition(int32_t position) override;
-  int32_t Position() const override { return position_; }
-  void StepIt() override;
-  void SetBusy() override;
-  bool Busy() const override { return busy_; }
 
   // What the control shows.
   int ShownPosition() const;
@@ -30,13 +20,12 @@ class ProgressBar : public IProgressBar {
   bool ShowsMarquee() const;
   WindowHandle Control() const { return control_; }
 
- private:
-  void Show();
+ protected:
+  void ShowRange(int32_t shownMax, int32_t shownPosition) override;
+  void ShowBusy(bool busy) override;
 
+ private:
   WindowHandle control_;
-  int32_t max_;
-  int32_t position_ = 0;
-  bool busy_ = false;
 };
 
 }  // namespace vorn::win32
