@@ -1,14 +1,10 @@
 // The access dialog: asks for the password before the main window opens.
 // It lives hidden for the whole run; only EnteredPassword carries its answer,
-// its own OK/Cancel result is not used by anybody.
+// its own OK/Cancel result is not used by anybody. Each front end draws it
+// from PasswordDialogLayout(); the behaviour is here.
 #pragma once
 
-#include <QDialog>
 #include <string>
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
 namespace vorn {
 
@@ -16,27 +12,22 @@ namespace vorn {
 // without OK.
 extern std::string EnteredPassword;
 
-class TFrmPassWord : public QDialog {
-  Q_OBJECT
+// The password that opens the program.
+constexpr char AccessPassword[] = "quimbel";
 
+class IAccessDialog {
  public:
-  explicit TFrmPassWord(QWidget* parent = nullptr);
-
-  QLabel* Label1;
-  QLineEdit* Password;
-  QPushButton* OKBtn;
-  QPushButton* CancelBtn;
-
- public slots:
-  void OKBtnClick();
-  void CancelBtnClick();
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  void FormShow();
+  virtual ~IAccessDialog() = default;
+  // Shows the dialog modally, centred on the screen, with the field empty
+  // and focused, and returns when it is closed. OK (or Enter) calls
+  // OKBtnClick with the field's text; "Annulla", Escape and the frame call
+  // CancelBtnClick.
+  virtual void ShowModal() = 0;
 };
+
+// The dialog's handlers.
+void PasswordFormShow();                      // EnteredPassword emptied
+void PasswordOKBtnClick(const std::string& typed);  // EnteredPassword = typed
+void PasswordCancelBtnClick();                // EnteredPassword emptied
 
 }  // namespace vorn

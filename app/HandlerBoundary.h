@@ -8,12 +8,12 @@
 #include <string>
 #include <utility>
 
-#include "app/MessageBoxes.h"
-
 namespace vorn {
 
-template <typename Handler>
-void RunHandler(Handler&& handler) {
+// showError(message) shows the error box: the front end's, which runs a
+// nested message loop until it is answered.
+template <typename Handler, typename ErrorBox>
+void RunHandler(Handler&& handler, ErrorBox&& showError) {
   std::optional<std::string> failure;
   try {
     std::forward<Handler>(handler)();
@@ -24,7 +24,7 @@ void RunHandler(Handler&& handler) {
   }
   // Shown outside the catch block: the box runs a nested event loop, which
   // must not keep the error object alive underneath other handlers.
-  if (failure) ShowExceptionBox(*failure);
+  if (failure) std::forward<ErrorBox>(showError)(*failure);
 }
 
 }  // namespace vorn

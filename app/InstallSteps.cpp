@@ -4,7 +4,6 @@
 // window's error box.
 #include "app/InstallSteps.h"
 
-#include <QPushButton>
 #include <algorithm>
 #include <exception>
 #include <utility>
@@ -12,7 +11,6 @@
 
 #include "alignment/AliasConfiguration.h"
 #include "app/V_Main.h"
-#include "app/ZipDialogBox.h"
 #include "engine/DBEngine.h"
 #include "platform/FileSystem.h"
 #include "platform/PrivateFolder.h"
@@ -86,8 +84,7 @@ InstallSteps::InstallSteps(TSetup_ZAV& window, DownloadServer server, std::strin
       server_(std::move(server)),
       programDir_(programDir.empty() ? GetProgramFolder() : std::move(programDir)),
       packageKey_(signing.KeyHex.empty() ? std::nullopt : std::optional<PublicKey>(ParsePublicKey(signing.KeyHex))),
-      zipDialogs_(std::make_unique<ZipDialogBox>()),
-      zipUnpacker1_(&window, zipDialogs_.get()),
+      zipUnpacker1_(&window, &window.ZipDialogs()),
       sessionVORN_("SessionVORN_1"),
       principale_(sessionVORN_),
       database1_(sessionVORN_),
@@ -123,15 +120,15 @@ InstallSteps::InstallSteps(TSetup_ZAV& window, DownloadServer server, std::strin
 InstallSteps::~InstallSteps() = default;
 
 void InstallSteps::Install() {
-  window_.InstallStep(TStepButton::BtnAvanti, [this](QObject*) { BtnAvantiClick(); });
-  window_.InstallStep(TStepButton::BtnDBE, [this](QObject*) { BtnDBEClick(); });
-  window_.InstallStep(TStepButton::BtnZAV, [this](QObject*) { BtnZAVClick(); });
-  window_.InstallStep(TStepButton::BtnAlias, [this](QObject*) { BtnAliasClick(); });
-  window_.InstallStep(TStepButton::AllineaVersione, [this](QObject*) { AllineaVersioneClick(); });
+  window_.InstallStep(TStepButton::BtnAvanti, [this](TStepButton) { BtnAvantiClick(); });
+  window_.InstallStep(TStepButton::BtnDBE, [this](TStepButton) { BtnDBEClick(); });
+  window_.InstallStep(TStepButton::BtnZAV, [this](TStepButton) { BtnZAVClick(); });
+  window_.InstallStep(TStepButton::BtnAlias, [this](TStepButton) { BtnAliasClick(); });
+  window_.InstallStep(TStepButton::AllineaVersione, [this](TStepButton) { AllineaVersioneClick(); });
 }
 
 void InstallSteps::BtnAvantiClick() {
-  if (window_.BtnAvanti->text() == "Fine") {
+  if (window_.ButtonCaption(TStepButton::BtnAvanti) == "Fine") {
     window_.Terminate();
     return;
   }
@@ -166,7 +163,7 @@ void InstallSteps::BtnAvantiClick() {
   window_.Press(TStepButton::BtnAlias);
   window_.AddLogLine(" Installazione terminata.");
   window_.BarrazzaTotale().SetPosition(0);
-  window_.BtnAvanti->setText("Fine");
+  window_.SetButtonCaption(TStepButton::BtnAvanti, "Fine");
 }
 
 void InstallSteps::BtnDBEClick() {
@@ -251,7 +248,7 @@ InstallSteps::Fetched InstallSteps::FetchAndUnpack(const Package& package) {
     fetched.Unpacked = Unpack(localFile, std::move(file));
     DeleteFile(localFile);
   }
-  window_.repaint();
+  window_.Repaint();
   window_.Barrazza().SetPosition(0);
   return fetched;
 }

@@ -26,7 +26,6 @@
 namespace vorn {
 
 class TSetup_ZAV;
-class IZipDialogPresenter;
 
 // The download server: compiled-in values; tests may put in their own.
 struct DownloadServer {
@@ -120,7 +119,6 @@ class InstallSteps {
   DownloadServer server_;
   std::string programDir_;
   std::optional<PublicKey> packageKey_;
-  std::unique_ptr<IZipDialogPresenter> zipDialogs_;
   TFtpClient ftpClient1_;
   TZipUnpacker zipUnpacker1_;
   TSession sessionVORN_;

@@ -1,35 +1,25 @@
-// The modal message boxes of the program, each with one OK button and centred
-// on the screen: the "Error" and "Information" boxes the steps show, the error
-// box for an error that escapes a handler, and the boxes in which the shell
-// operations report their own errors.
+// What the program's modal boxes say, whatever draws them: each has one OK
+// button and is centred on the screen. The steps' boxes are captioned
+// "Error" or "Information"; the box for an error that escapes a handler is
+// captioned with the application title.
 #pragma once
 
-#include <QMessageBox>
-#include <QString>
 #include <string>
+
+#include "platform/UserInterface.h"
 
 namespace vorn {
 
-// Shows a modal box and returns when OK is pressed.
-void ShowModalBox(QMessageBox::Icon icon, const QString& caption, const QString& text);
+// The application title, caption of the error box for an error that escapes
+// a handler.
+constexpr char ApplicationTitle[] = "VORN - Zavario";
+
+// "Error" or "Information".
+const char* MessageBoxCaption(MessageBoxKind kind);
 
 // The text of the error box for an error message: a full stop is added unless
 // the message is empty or its last character is "." or any character below it
 // (blanks, digits do not count: they are above it).
-QString WithFullStop(const QString& message);
-
-// The box for an error that escapes a handler: captioned with the application
-// title, error icon, the message with the full-stop rule applied.
-void ShowExceptionBox(const std::string& message);
-
-// While alive, the shell's own error messages appear as modal boxes; before
-// and after, they go to standard error.
-class ShellMessageBoxes {
- public:
-  ShellMessageBoxes();
-  ~ShellMessageBoxes();
-  ShellMessageBoxes(const ShellMessageBoxes&) = delete;
-  ShellMessageBoxes& operator=(const ShellMessageBoxes&) = delete;
-};
+std::string WithFullStop(const std::string& message);
 
 }  // namespace vorn

@@ -9,53 +9,45 @@
 //                           the presses.
 // During a scripted run every message box is answered with OK and every other
 // dialog with its default button (Enter), caption and text printed on
-// standard output; after the last action the log pane
-// is printed on standard output and the program ends.
+// standard output as "[CAPTION] TEXT"; an "Information" box is read for
+// InformationReadingMs first, as a person would. After the last action the
+// log pane is printed on standard output and the program ends.
+//
+// This is what every front end's driver shares; each toolkit finds and
+// answers its own boxes.
 #pragma once
 
-#include <QDialog>
-#include <QElapsedTimer>
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QStringList>
-#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
-class QTimer;
+#include "app/V_Main.h"
 
 namespace vorn {
 
-class TSetup_ZAV;
-class TFrmPassWord;
-
-class ScriptedRun : public QObject {
-  Q_OBJECT
-
- public:
-  // Null when no scripting variable is set.
-  static std::unique_ptr<ScriptedRun> FromEnvironment(TSetup_ZAV& window, TFrmPassWord& dialog);
-
-  ScriptedRun(TSetup_ZAV& window, TFrmPassWord& dialog, QString password, QStringList presses,
-              QString screenshot);
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
-  void Poll();
-  void AnswerMessageBox();
-  void RunActions();
-
-  TSetup_ZAV& window_;
-  TFrmPassWord& dialog_;
-  QString password_;
-  QStringList presses_;
-  QString screenshot_;
-  QTimer* poll_;
-  QPointer<QDialog> answered_;  // the dialog answered last
-  QPointer<QDialog> waiting_;   // an information box being read
-  QElapsedTimer waitingSince_;
-  bool started_ = false;
+struct ScriptSettings {
+  std::string Password;
+  std::vector<std::string> Presses;  // names as given, blanks trimmed, empty ones dropped
+  std::string Screenshot;            // a host path; empty: no picture
 };
+
+// Null when no scripting variable is set.
+std::optional<ScriptSettings> ScriptSettingsFromEnvironment();
+
+constexpr int InformationReadingMs = 2000;
+
+// Prints one line on standard output, flushed.
+void PrintScriptLine(const std::string& text);
+// "[CAPTION] TEXT" for an answered box.
+void PrintAnsweredBox(const std::string& caption, const std::string& text);
+
+// Runs the presses in order on the window: a step button through its click
+// (click(button) as the front end does it for a person; the hidden
+// AllineaVersione through StepButtonClicked), "Button3" through
+// Button3Click; an unknown name prints "scripted run: unknown button NAME".
+// Stops early once the program is asked to end. Then prints the log pane.
+// The caller saves the picture and calls Terminate.
+void RunScriptedPresses(TSetup_ZAV& window, const std::vector<std::string>& presses,
+                        const std::function<void(TStepButton)>& click);
 
 }  // namespace vorn

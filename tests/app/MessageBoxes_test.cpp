@@ -1,172 +1,69 @@
-// Message boxes: the full-stop rule of the error box, its caption, the
-// shell's own messages shown as modal boxes, and the zip component's dialog
-// box (its sound and the width of its text), and the shell's progress window.
+// What the boxes say, whatever draws them: the full-stop rule of the error
+// box, the captions, and the handler boundary that shows an escaping error
+// in the error box, captioned with the application title.
 #include "app/MessageBoxes.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-#include <QDialog>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QLabel>
-#include <QPushButton>
-#include <QScreen>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "app/HandlerBoundary.h"
-#include "app/ShellProgressWindow.h"
-#include "app/ZipDialogBox.h"
-#include "app/V_Main.h"
-#include "platform/Shell.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace vorn {
 namespace {
 
 TEST(WithFullStopTest, AddsAFullStopAfterACharacterAboveIt) {
-  EXPECT_EQ(WithFullStop(QStringLiteral("Impossibile creare C:\\VornZAV")),
-            QStringLiteral("Impossibile creare C:\\VornZAV."));
-  EXPECT_EQ(WithFullStop(QStringLiteral("Impossibile creare C:\\VornZAV\\ArchiviVuoti\\")),
-            QStringLiteral("Impossibile creare C:\\VornZAV\\ArchiviVuoti\\."));
-  EXPECT_EQ(WithFullStop(QStringLiteral("Error 421")), QStringLiteral("Error 421."));  // digits are above "."
-  EXPECT_EQ(WithFullStop(QStringLiteral("a/")), QStringLiteral("a/."));                // "/" is just above
-  EXPECT_EQ(WithFullStop(QStringLiteral("già")), QStringLiteral("già."));
+  EXPECT_EQ(WithFullStop("Impossibile creare C:\\VornZAV"), "Impossibile creare C:\\VornZAV.");
+  EXPECT_EQ(WithFullStop("Impossibile creare C:\\VornZAV\\ArchiviVuoti\\"),
+            "Impossibile creare C:\\VornZAV\\ArchiviVuoti\\.");
+  EXPECT_EQ(WithFullStop("Error 421"), "Error 421.");  // digits are above "."
+  EXPECT_EQ(WithFullStop("a/"), "a/.");                // "/" is just above
+  EXPECT_EQ(WithFullStop("già"), "già.");
 }
 
 TEST(WithFullStopTest, KeepsTextThatEndsInAFullStopOrBelowIt) {
   for (const char* text : {"Done.", "Why?!", "Timeout (100000 ms)", "a, b,", "a-", "trailing ", "line\n", "100%"}) {
-    EXPECT_EQ(WithFullStop(QString::fromUtf8(text)), QString::fromUtf8(text)) << text;
+    EXPECT_EQ(WithFullStop(text), text) << text;
   }
-  EXPECT_EQ(WithFullStop(QString()), QString());
+  EXPECT_EQ(WithFullStop(""), "");
 }
 
-class BoxTest : public test::QtTest {
- protected:
-  test::TempDrive drive;
-};
+TEST(MessageBoxCaptionTest, ErrorAndInformation) {
+  EXPECT_STREQ(MessageBoxCaption(MessageBoxKind::Error), "Error");
+  EXPECT_STREQ(MessageBoxCaption(MessageBoxKind::Information), "Information");
+  EXPECT_STREQ(ApplicationTitle, "VORN - Zavario");
+}
 
-TEST_F(BoxTest, AnErrorLeavingAHandlerIsShownCaptionedWithTheApplicationTitle) {
-  test::ModalAnswerer answerer;
+TEST(HandlerBoundaryTest, AnEscapingErrorReachesTheBoxAndTheProgramGoesOn) {
+  std::vector<std::string> shown;
+  const auto box = [&](const std::string& message) { shown.push_back(message); };
   bool after = false;
-  RunHandler([] { throw std::runtime_error("Connection closed gracefully"); });
-  RunHandler([] { throw 42; });
-  RunHandler([&] { after = true; });
+  RunHandler([] { throw std::runtime_error("Connection closed gracefully"); }, box);
+  RunHandler([] { throw 42; }, box);
+  RunHandler([&] { after = true; }, box);
   EXPECT_TRUE(after);
-  ASSERT_EQ(answerer.Boxes().size(), 2u);
-  EXPECT_EQ(answerer.Boxes()[0].Caption, QStringLiteral("VORN - Zavario"));
-  EXPECT_EQ(answerer.Boxes()[0].Text, QStringLiteral("Connection closed gracefully."));
-  EXPECT_EQ(answerer.Boxes()[0].Icon, QMessageBox::Critical);
-  EXPECT_EQ(answerer.Boxes()[1].Text, QStringLiteral("Unknown error."));
+  EXPECT_EQ(shown, (std::vector<std::string>{"Connection closed gracefully", "Unknown error"}));
 }
 
-TEST_F(BoxTest, ShellMessagesAppearAsModalBoxesWhileInstalled) {
+class ExceptionBoxTest : public test::FrontEndTest {};
+
+// On screen: captioned with the application title, error icon, full stop.
+TEST_F(ExceptionBoxTest, AnErrorLeavingAHandlerIsShownCaptionedWithTheApplicationTitle) {
+  const auto window = test::NewMainWindow();
+  window->InstallStep(TStepButton::BtnZAV, [](TStepButton) { throw std::runtime_error("Connection closed gracefully"); });
+  window->InstallStep(TStepButton::BtnDBE, [](TStepButton) { throw 42; });
   test::ModalAnswerer answerer;
-  std::filesystem::create_directories(drive.C() / "target");
-  {
-    ShellMessageBoxes installed;
-    EXPECT_NE(ShellFileOp(128, "C:\\missing\\Pontex.exe", "C:\\target", "Copy"), 0);
-  }
-  ASSERT_EQ(answerer.Boxes().size(), 1u);
-  EXPECT_FALSE(answerer.Boxes()[0].Text.isEmpty());
-  EXPECT_EQ(answerer.Boxes()[0].Icon, QMessageBox::Critical);
-
-  // Uninstalled again: nothing more reaches the screen.
-  EXPECT_NE(ShellFileOp(128, "C:\\missing\\Pontex.exe", "C:\\target", "Copy"), 0);
-  EXPECT_EQ(answerer.Boxes().size(), 1u);
-}
-
-class CountingSounds : public ISystemSounds {
- public:
-  void InformationBeep() override { ++beeps; }
-  int beeps = 0;
-};
-
-// The error dialog beeps once as it opens and keeps a long text within half
-// the screen's width; the password dialog makes no sound.
-TEST_F(BoxTest, ZipErrorDialogBeepsWhenItOpensAndWrapsAtHalfTheScreen) {
-  CountingSounds sounds;
-  ZipDialogBox box(&sounds);
-  TZipDialogRequest request;
-  request.Title = "VORN - Zavario";
-  request.Text = "Error: Could not create file '";
-  for (int i = 0; i < 40; ++i) request.Text += "C:\\Una cartella molto lunga\\";
-  request.Text += "'";
-  request.Buttons = {{"&OK", ZdrOK}};
-  request.DefaultResult = request.EscapeResult = ZdrOK;
-
-  int beepsWhenOpen = -1;
-  int textWidth = -1;
-  std::string password;
-  {
-    test::ModalAnswerer answerer([&](QWidget* dialog) {
-      beepsWhenOpen = sounds.beeps;
-      for (const QLabel* label : dialog->findChildren<QLabel*>()) {
-        if (label->text().startsWith(QStringLiteral("Error"))) textWidth = label->width();
-      }
-      dialog->findChild<QPushButton*>()->click();
-    });
-    EXPECT_EQ(box.Execute(request, password), ZdrOK);
-  }
-  EXPECT_EQ(beepsWhenOpen, 1);
-  EXPECT_EQ(sounds.beeps, 1);
-  EXPECT_GT(textWidth, 0);
-  EXPECT_LE(textWidth, QApplication::primaryScreen()->availableGeometry().width() / 2);
-
-  request.Kind = TZipDialogKind::Password;
-  request.Text = "Enter Password ";
-  request.Buttons = {{"&OK", ZdrOK}, {"&Cancel", ZdrCancel}};
-  request.EscapeResult = ZdrCancel;
-  test::ModalAnswerer passwordAnswerer([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
-  EXPECT_EQ(box.Execute(request, password), ZdrCancel);
-  EXPECT_EQ(sounds.beeps, 1);
-}
-
-// A large copy offscreen, with a clock that says it lasts: the progress
-// window is up while it runs, the main window keeps being served (a repaint
-// and a timer come through), and the window is gone at the end.
-TEST_F(BoxTest, ALongShellCopyShowsTheProgressWindowAndKeepsTheMainWindowPainting) {
-  ShellProgressWindow progress;
-  TSetup_ZAV window;
-  window.show();
-  QCoreApplication::processEvents();
-  std::chrono::steady_clock::time_point now{};
-  SetShellClock([&now] { return now += std::chrono::milliseconds(200); });
-  std::filesystem::create_directories(drive.C() / "grande");
-  std::ofstream(drive.C() / "grande" / "Archivio.db", std::ios::binary) << std::string(24 << 20, 'z');
-
-  struct PaintCounter : QObject {
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Paint) ++paints;
-      return false;
-    }
-  } counter;
-  window.MemoSpace->viewport()->installEventFilter(&counter);
-  bool shownDuringCopy = false;
-  int barMaxDuringCopy = -1;
-  QTimer::singleShot(0, [&] {
-    shownDuringCopy = progress.Window()->isVisible();
-    barMaxDuringCopy = progress.Window()->findChild<QProgressBar*>()->maximum();
-    window.AddLogLine(" durante la copia");  // asks for a repaint of the log
-  });
-  EXPECT_EQ(ShellFileOp(128, "C:\\grande\\*.*", "C:\\copia", "Copy"), 0);
-  SetShellClock(nullptr);
-
-  EXPECT_TRUE(shownDuringCopy);
-  EXPECT_EQ(barMaxDuringCopy, 1000);
-  EXPECT_GT(counter.paints, 0);
-  EXPECT_EQ(progress.Window()->windowTitle(), QStringLiteral("Copying..."));
-  EXPECT_FALSE(progress.Window()->isVisible());
-  EXPECT_EQ(std::filesystem::file_size(drive.C() / "copia" / "Archivio.db"), 24u << 20);
-
-  // A short copy (the clock standing still) shows nothing.
-  SetShellClock([now] { return now; });
-  QTimer::singleShot(0, [&] { shownDuringCopy = true; });
-  shownDuringCopy = false;
-  EXPECT_EQ(ShellFileOp(128, "C:\\grande\\*.*", "C:\\copia2", "Copy"), 0);
-  SetShellClock(nullptr);
-  EXPECT_FALSE(shownDuringCopy);  // not even a pending timer was served
+  window->StepButtonClicked(TStepButton::BtnZAV);
+  window->StepButtonClicked(TStepButton::BtnDBE);
+  const auto boxes = answerer.Boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].Caption, "VORN - Zavario");
+  EXPECT_EQ(boxes[0].Text, "Connection closed gracefully.");
+  EXPECT_TRUE(boxes[0].ErrorIcon);
+  EXPECT_EQ(boxes[1].Text, "Unknown error.");
 }
 
 }  // namespace

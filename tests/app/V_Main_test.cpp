@@ -1,20 +1,14 @@
-// The main window: start-up and the working folders, the log line, the
-// handlers of the FTP client's and the zip component's events, the step
-// buttons with their error box and guard, the end of the program, and the
-// layout with its anchors.
+// The main window's behaviour, on the window of the front end under test:
+// start-up and the working folders, the log line, the handlers of the FTP
+// client's and the zip component's events, the step buttons with their error
+// box and guard, and the end of the program.
 #include "app/V_Main.h"
 
 #include <gtest/gtest.h>
 
-#include <QCursor>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QStatusBar>
 #include <fstream>
+#include <regex>
+#include <sstream>
 
 #include "app/Frm_PassWord.h"
 #include "platform/FileSystem.h"
@@ -26,15 +20,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Answers the access dialog by typing text and pressing OK.
-std::function<void(TFrmPassWord&)> Typing(const char* text) {
-  return [text](TFrmPassWord& d) {
-    d.Password->insert(QString::fromUtf8(text));
-    d.OKBtn->click();
+// Answers the access dialog by typing text and pressing Enter (OK).
+std::function<void()> Typing(const char* text) {
+  return [text] {
+    test::ModalAnswerer::TypeIntoOpenDialog(text);
+    test::ModalAnswerer::PressEnterInOpenDialog();
   };
 }
 
-class SetupZAVTest : public test::QtTest {
+class SetupZAVTest : public test::FrontEndTest {
  protected:
   SetupZAVTest() {
     TempPath.clear();
@@ -45,26 +39,27 @@ class SetupZAVTest : public test::QtTest {
 
   std::vector<std::string> LogLines() const {
     std::vector<std::string> lines;
-    const QStringList all = window.MemoSpace->toPlainText().split(u'\n');
-    for (const QString& line : all) lines.push_back(line.toStdString());
+    std::istringstream text(window.LogText());
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
     return lines;
   }
 
   // Shows the window, answering the access dialog with action.
-  std::vector<test::ShownBox> Start(const std::function<void(TFrmPassWord&)>& action) {
-    window.SetAccessDialog(&dialog);
-    test::ModalAnswerer answerer([&](QWidget* modal) {
-      ASSERT_EQ(modal, &dialog);
-      action(dialog);
+  std::vector<test::ShownBox> Start(const std::function<void()>& action) {
+    window.SetAccessDialog(dialog.get());
+    test::ModalAnswerer answerer([&](const std::string& caption) {
+      EXPECT_EQ(caption, "Password Dialog");
+      action();
     });
-    window.show();
+    test::ShowMainWindow(window);
     EXPECT_EQ(answerer.DialogsAnswered(), 1);
     return answerer.Boxes();
   }
 
   test::TempDrive drive;
-  TSetup_ZAV window;
-  TFrmPassWord dialog;
+  std::unique_ptr<TSetup_ZAV> windowOwner = test::NewMainWindow();
+  TSetup_ZAV& window = *windowOwner;
+  std::unique_ptr<IAccessDialog> dialog = test::NewAccessDialog();
 };
 
 // Start-up -----------------------------------------------------------------
@@ -89,7 +84,7 @@ TEST_F(SetupZAVTest, RightPasswordSetsTheWorkingFoldersAndCreatesTheProductFolde
 
 struct RejectedEntry {
   const char* name;
-  std::function<void(TFrmPassWord&)> action;
+  std::function<void()> action;
 };
 
 void PrintTo(const RejectedEntry& entry, std::ostream* out) { *out << entry.name; }
@@ -107,7 +102,7 @@ TEST_P(RejectedPasswordTest, EndsTheProgramButStillCreatesTheFolders) {
   EXPECT_TRUE(fs::is_directory(drive.C() / "VornZAV" / "Referti_Inviati"));
 
   // The request is served by the message loop once the show handler is over.
-  EXPECT_EQ(test::RunMessageLoop(), 0);
+  EXPECT_EQ(test::RunMessageLoop(window), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -116,11 +111,10 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectedEntry{"TrailingBlank", Typing("quimbel ")},
                       RejectedEntry{"UpperCase", Typing("QUIMBEL")},
                       RejectedEntry{"Empty", Typing("")},
-                      RejectedEntry{"Annulla", [](TFrmPassWord& d) { d.CancelBtn->click(); }},
-                      RejectedEntry{"CloseButton",
-                                    [](TFrmPassWord& d) {
-                                      d.Password->insert(QStringLiteral("quimbel"));
-                                      d.close();
+                      RejectedEntry{"Escape",
+                                    [] {
+                                      test::ModalAnswerer::TypeIntoOpenDialog("quimbel");
+                                      test::ModalAnswerer::PressEscapeInOpenDialog();
                                     }}),
     [](const ::testing::TestParamInfo<RejectedEntry>& info) { return std::string(info.param.name); });
 
@@ -142,13 +136,12 @@ TEST_F(SetupZAVTest, AFolderThatCannotBeMadeIsReportedAndProductDirStaysRight) {
 
   const auto boxes = Start(Typing("quimbel"));
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].Caption, QStringLiteral("VORN - Zavario"));
-  EXPECT_EQ(boxes[0].Text, QStringLiteral("Impossibile creare C:\\VornZAV."));
-  EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
+  EXPECT_EQ(boxes[0].Caption, "VORN - Zavario");
+  EXPECT_EQ(boxes[0].Text, "Impossibile creare C:\\VornZAV.");
+  EXPECT_TRUE(boxes[0].ErrorIcon);
 
   // The program keeps running, and the steps still copy into the product folder.
   EXPECT_FALSE(window.TerminateRequested());
-  EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(ProductDir, "C:\\VornZAV\\");
   EXPECT_EQ(InstTempDir, GetTempFolder() + "Inst_Temp");
   EXPECT_TRUE(fs::is_directory(drive.Tmp() / "Inst_Temp"));
@@ -160,7 +153,7 @@ TEST_F(SetupZAVTest, AFailedSubfolderIsNamedWithItsTrailingBackslash) {
 
   const auto boxes = Start(Typing("quimbel"));
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].Text, QStringLiteral("Impossibile creare C:\\VornZAV\\Referti_Inviati\\."));
+  EXPECT_EQ(boxes[0].Text, "Impossibile creare C:\\VornZAV\\Referti_Inviati\\.");
   EXPECT_FALSE(fs::exists(drive.C() / "VornZAV" / "ArchiviVuoti"));  // later folders are not tried
   EXPECT_EQ(ProductDir, "C:\\VornZAV\\");
 }
@@ -173,13 +166,12 @@ TEST_F(SetupZAVTest, LogLinesStartWithTheTimeInHoursMinutesSeconds) {
   window.AddLogLine(" città: già installato");
   const auto lines = LogLines();
   ASSERT_EQ(lines.size(), 3u);
-  const QRegularExpression form(QStringLiteral("^([01][0-9]|2[0-3])\\.[0-5][0-9]\\.[0-5][0-9] (.*)$"));
-  const QString expected[] = {QStringLiteral("Controllo DBE..."), QStringLiteral("****************************************"),
-                              QStringLiteral("città: già installato")};
+  const std::regex form("^([01][0-9]|2[0-3])\\.[0-5][0-9]\\.[0-5][0-9] (.*)$");
+  const std::string expected[] = {"Controllo DBE...", "****************************************", "città: già installato"};
   for (size_t i = 0; i < lines.size(); ++i) {
-    const auto match = form.match(QString::fromStdString(lines[i]));
-    ASSERT_TRUE(match.hasMatch()) << lines[i];
-    EXPECT_EQ(match.captured(2), expected[i]);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(lines[i], match, form)) << lines[i];
+    EXPECT_EQ(match[2], expected[i]);
   }
 }
 
@@ -236,13 +228,10 @@ TEST_F(SetupZAVTest, CountsAreCutToTheirLow32Bits) {
   EXPECT_TRUE(window.Barrazza().Busy());
 }
 
-TEST_F(SetupZAVTest, WorkMovesTheBarAndKeepsTheWindowAlive) {
+TEST_F(SetupZAVTest, WorkMovesTheBar) {
   window.FtpClient1WorkBegin(nullptr, wmRead, 100000);
-  bool delivered = false;
-  QTimer::singleShot(0, [&] { delivered = true; });
   window.FtpClient1Work(nullptr, wmRead, 65536);
   EXPECT_EQ(window.Barrazza().Position(), 65536);
-  EXPECT_TRUE(delivered);  // pending messages were processed
 }
 
 // The unpacking events ----------------------------------------------------------
@@ -328,95 +317,78 @@ TEST_F(SetupZAVTest, ExtraEventsChangeNothing) {
 
 TEST_F(SetupZAVTest, StepButtonsDoNothingUntilAStepIsInstalled) {
   test::ModalAnswerer answerer;
-  window.BtnAvanti->click();
-  window.BtnDBE->click();
-  window.AllineaVersioneClick();
+  window.StepButtonClicked(TStepButton::BtnAvanti);
+  window.StepButtonClicked(TStepButton::BtnDBE);
+  window.StepButtonClicked(TStepButton::AllineaVersione);
   EXPECT_TRUE(answerer.Boxes().empty());
-  EXPECT_TRUE(window.MemoSpace->toPlainText().isEmpty());
+  EXPECT_TRUE(window.LogText().empty());
 }
 
 TEST_F(SetupZAVTest, EachButtonRunsItsOwnStepWithItselfAsSender) {
-  std::vector<std::pair<TStepButton, QObject*>> runs;
-  for (TStepButton button : {TStepButton::BtnAvanti, TStepButton::BtnDBE, TStepButton::BtnZAV, TStepButton::BtnAlias,
-                             TStepButton::AllineaVersione}) {
-    window.InstallStep(button, [&runs, button](QObject* sender) { runs.emplace_back(button, sender); });
+  const TStepButton buttons[] = {TStepButton::BtnAvanti, TStepButton::BtnDBE, TStepButton::BtnZAV,
+                                 TStepButton::BtnAlias, TStepButton::AllineaVersione};
+  std::vector<std::pair<TStepButton, TStepButton>> runs;
+  for (TStepButton button : buttons) {
+    window.InstallStep(button, [&runs, button](TStepButton sender) { runs.emplace_back(button, sender); });
   }
-  window.BtnAvanti->click();
-  window.BtnDBE->click();
-  window.BtnZAV->click();
-  window.BtnAlias->click();
-  window.AllineaVersioneClick();
+  for (TStepButton button : buttons) window.StepButtonClicked(button);
   ASSERT_EQ(runs.size(), 5u);
-  EXPECT_EQ(runs[0], std::make_pair(TStepButton::BtnAvanti, static_cast<QObject*>(window.BtnAvanti)));
-  EXPECT_EQ(runs[1], std::make_pair(TStepButton::BtnDBE, static_cast<QObject*>(window.BtnDBE)));
-  EXPECT_EQ(runs[2], std::make_pair(TStepButton::BtnZAV, static_cast<QObject*>(window.BtnZAV)));
-  EXPECT_EQ(runs[3], std::make_pair(TStepButton::BtnAlias, static_cast<QObject*>(window.BtnAlias)));
-  EXPECT_EQ(runs[4], std::make_pair(TStepButton::AllineaVersione, static_cast<QObject*>(window.AllineaVersione)));
-
-  // Return and Enter press the focused button as Space does; with a modifier they do not.
-  runs.clear();
-  for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier},
-                                       std::pair{Qt::Key_Enter, Qt::KeypadModifier},
-                                       std::pair{Qt::Key_Return, Qt::ControlModifier}}) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
-    QApplication::sendEvent(window.BtnZAV, &press);
-    QApplication::sendEvent(window.BtnZAV, &release);
+  for (size_t i = 0; i < runs.size(); ++i) {
+    EXPECT_EQ(runs[i], std::make_pair(buttons[i], buttons[i]));
   }
-  EXPECT_EQ(runs.size(), 2u);
-  for (const auto& run : runs) EXPECT_EQ(run.first, TStepButton::BtnZAV);
-  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-  QApplication::sendEvent(window.Button3, &enter);
-  EXPECT_TRUE(window.TerminateRequested());
+  EXPECT_STREQ(ButtonName(TStepButton::BtnAvanti), "BtnAvanti");
+  EXPECT_STREQ(ButtonName(TStepButton::AllineaVersione), "AllineaVersione");
+  EXPECT_EQ(window.ButtonCaption(TStepButton::BtnAvanti), "Installa/Aggiorna");
+  window.SetButtonCaption(TStepButton::BtnAvanti, "Fine");
+  EXPECT_EQ(window.ButtonCaption(TStepButton::BtnAvanti), "Fine");
 }
 
 // The per-item bar is empty at the end of every step, also after a download
 // of unknown size whose archive could not be unpacked, and after an error.
 TEST_F(SetupZAVTest, EveryStepLeavesThePerItemBarEmptyAndNotBusy) {
-  window.InstallStep(TStepButton::BtnZAV, [&](QObject*) {
+  window.InstallStep(TStepButton::BtnZAV, [&](TStepButton) {
     ExpectedDownloadSize = -1;
     window.FtpClient1WorkBegin(nullptr, wmRead, 0);
     window.FtpClient1Work(nullptr, wmRead, 4096);
   });
-  window.InstallStep(TStepButton::BtnAlias, [&](QObject*) {
+  window.InstallStep(TStepButton::BtnAlias, [&](TStepButton) {
     window.Barrazza().SetMax(20);
     window.Barrazza().SetPosition(13);
     throw std::runtime_error("Impossibile creare C:\\VornZAV\\Archivi");
   });
-  window.InstallStep(TStepButton::BtnAvanti, [&](QObject*) {
+  window.InstallStep(TStepButton::BtnAvanti, [&](TStepButton) {
     window.Press(TStepButton::BtnZAV);
     EXPECT_FALSE(window.Barrazza().Busy());
     EXPECT_EQ(window.Barrazza().Position(), 0);
     window.Barrazza().SetPosition(5);
   });
-  window.BtnAvanti->click();
+  window.StepButtonClicked(TStepButton::BtnAvanti);
   EXPECT_FALSE(window.Barrazza().Busy());
   EXPECT_EQ(window.Barrazza().Position(), 0);
-  EXPECT_EQ(window.Barrazza().maximum(), 100);
-  EXPECT_EQ(window.Barrazza().value(), 0);
+  EXPECT_EQ(window.Barrazza().Max(), 100);
 
   test::ModalAnswerer answerer;
-  window.BtnAlias->click();
+  window.StepButtonClicked(TStepButton::BtnAlias);
   EXPECT_EQ(answerer.Boxes().size(), 1u);
   EXPECT_EQ(window.Barrazza().Position(), 0);
 }
 
 TEST_F(SetupZAVTest, AnErrorEscapingAStepIsShownWithAFullStopAndTheProgramGoesOn) {
   int runs = 0;
-  window.InstallStep(TStepButton::BtnZAV, [&](QObject*) {
+  window.InstallStep(TStepButton::BtnZAV, [&](TStepButton) {
     ++runs;
     window.AddLogLine(" Controllo ZAV...");
     throw std::runtime_error("Socket Error # 10061\nConnection refused");
     window.AddLogLine(" never");
   });
   test::ModalAnswerer answerer;
-  window.BtnZAV->click();
-  window.BtnZAV->click();
+  window.StepButtonClicked(TStepButton::BtnZAV);
+  window.StepButtonClicked(TStepButton::BtnZAV);
   EXPECT_EQ(runs, 2);
   ASSERT_EQ(answerer.Boxes().size(), 2u);
-  EXPECT_EQ(answerer.Boxes()[0].Caption, QStringLiteral("VORN - Zavario"));
-  EXPECT_EQ(answerer.Boxes()[0].Text, QStringLiteral("Socket Error # 10061\nConnection refused."));
-  EXPECT_EQ(answerer.Boxes()[0].Icon, QMessageBox::Critical);
+  EXPECT_EQ(answerer.Boxes()[0].Caption, "VORN - Zavario");
+  EXPECT_EQ(answerer.Boxes()[0].Text, "Socket Error # 10061\nConnection refused.");
+  EXPECT_TRUE(answerer.Boxes()[0].ErrorIcon);
   EXPECT_EQ(LogLines().size(), 2u);
   EXPECT_FALSE(window.TerminateRequested());
   EXPECT_FALSE(window.Running());
@@ -424,76 +396,77 @@ TEST_F(SetupZAVTest, AnErrorEscapingAStepIsShownWithAFullStopAndTheProgramGoesOn
 
 TEST_F(SetupZAVTest, AProgrammaticPressRunsTheOtherStepAndPassesItsErrorOn) {
   std::vector<std::string> order;
-  window.InstallStep(TStepButton::BtnZAV, [&](QObject*) {
+  window.InstallStep(TStepButton::BtnZAV, [&](TStepButton) {
     order.push_back("ZAV");
     throw std::runtime_error("Impossibile creare C:\\VornZAV\\Archivi");
   });
-  window.InstallStep(TStepButton::BtnAvanti, [&](QObject*) {
+  window.InstallStep(TStepButton::BtnAvanti, [&](TStepButton) {
     order.push_back("Avanti");
     window.Press(TStepButton::BtnZAV);
     order.push_back("not reached");
   });
   test::ModalAnswerer answerer;
-  window.BtnAvanti->click();
+  window.StepButtonClicked(TStepButton::BtnAvanti);
   EXPECT_EQ(order, (std::vector<std::string>{"Avanti", "ZAV"}));
   ASSERT_EQ(answerer.Boxes().size(), 1u);
-  EXPECT_EQ(answerer.Boxes()[0].Text, QStringLiteral("Impossibile creare C:\\VornZAV\\Archivi."));
+  EXPECT_EQ(answerer.Boxes()[0].Text, "Impossibile creare C:\\VornZAV\\Archivi.");
 }
 
 TEST_F(SetupZAVTest, AButtonPressedWhileAStepRunsIsIgnored) {
   int dbeRuns = 0;
-  window.InstallStep(TStepButton::BtnDBE, [&](QObject*) { ++dbeRuns; });
-  window.InstallStep(TStepButton::BtnZAV, [&](QObject*) {
+  window.InstallStep(TStepButton::BtnDBE, [&](TStepButton) { ++dbeRuns; });
+  window.InstallStep(TStepButton::BtnZAV, [&](TStepButton) {
     EXPECT_TRUE(window.Running());
-    window.BtnDBE->click();  // as during a download, when messages are processed
-    window.BtnZAV->click();
+    window.StepButtonClicked(TStepButton::BtnDBE);  // as during a download, when messages are processed
+    window.StepButtonClicked(TStepButton::BtnZAV);
     window.ProcessMessages();
   });
-  window.BtnZAV->click();
+  window.StepButtonClicked(TStepButton::BtnZAV);
   EXPECT_EQ(dbeRuns, 0);
-  window.BtnDBE->click();
+  window.StepButtonClicked(TStepButton::BtnDBE);
   EXPECT_EQ(dbeRuns, 1);
 }
 
 TEST_F(SetupZAVTest, UscitaDuringAStepEndsTheProgramOnlyAfterTheStepReturns) {
   bool finished = false;
-  window.InstallStep(TStepButton::BtnAvanti, [&](QObject*) {
-    window.Button3->click();
+  window.InstallStep(TStepButton::BtnAvanti, [&](TStepButton) {
+    window.Button3Click();
     // Messages keep flowing and modal boxes keep working while the step goes on.
     window.ProcessMessages();
     window.ShowMessageBox(MessageBoxKind::Information, "Attendere");
     finished = true;
   });
   test::ModalAnswerer answerer;
-  window.BtnAvanti->click();
+  window.StepButtonClicked(TStepButton::BtnAvanti);
   EXPECT_TRUE(finished);
   EXPECT_EQ(answerer.Boxes().size(), 1u);
   EXPECT_TRUE(window.TerminateRequested());
-  EXPECT_EQ(test::RunMessageLoop(), 0);
+  EXPECT_EQ(test::RunMessageLoop(window), 0);
 }
 
 TEST_F(SetupZAVTest, ClosingTheWindowDuringAStepWaitsForTheStep) {
   bool closedDuringStep = true;
   bool requestedDuringStep = false;
-  window.InstallStep(TStepButton::BtnZAV, [&](QObject*) {
-    closedDuringStep = window.close();
+  window.InstallStep(TStepButton::BtnZAV, [&](TStepButton) {
+    closedDuringStep = window.CloseRequested();
     requestedDuringStep = window.TerminateRequested();
   });
-  window.BtnZAV->click();
+  window.StepButtonClicked(TStepButton::BtnZAV);
   EXPECT_FALSE(closedDuringStep);
   EXPECT_TRUE(requestedDuringStep);
-  EXPECT_EQ(test::RunMessageLoop(), 0);
+  EXPECT_EQ(test::RunMessageLoop(window), 0);
 }
 
 TEST_F(SetupZAVTest, ClosingTheIdleWindowEndsTheProgram) {
-  EXPECT_TRUE(window.close());
+  EXPECT_TRUE(window.CloseRequested());
   EXPECT_TRUE(window.TerminateRequested());
+  EXPECT_EQ(test::RunMessageLoop(window), 0);
 }
 
 TEST_F(SetupZAVTest, UscitaWhenIdleEndsTheProgram) {
-  window.Button3->click();
+  window.Button3Click();
   EXPECT_TRUE(window.TerminateRequested());
-  EXPECT_EQ(test::RunMessageLoop(), 0);
+  EXPECT_EQ(test::RunMessageLoop(window), 0);
 }
 
 TEST_F(SetupZAVTest, MessageBoxesAreCaptionedErrorAndInformation) {
@@ -501,122 +474,11 @@ TEST_F(SetupZAVTest, MessageBoxesAreCaptionedErrorAndInformation) {
   window.ShowMessageBox(MessageBoxKind::Error, "Impossibile creare C:\\VornZAV\\Archivi");
   window.ShowMessageBox(MessageBoxKind::Information, "premere OK");
   ASSERT_EQ(answerer.Boxes().size(), 2u);
-  EXPECT_EQ(answerer.Boxes()[0].Caption, QStringLiteral("Error"));
-  EXPECT_EQ(answerer.Boxes()[0].Text, QStringLiteral("Impossibile creare C:\\VornZAV\\Archivi"));  // no full stop
-  EXPECT_EQ(answerer.Boxes()[0].Icon, QMessageBox::Critical);
-  EXPECT_EQ(answerer.Boxes()[1].Caption, QStringLiteral("Information"));
-  EXPECT_EQ(answerer.Boxes()[1].Icon, QMessageBox::Information);
-}
-
-TEST_F(SetupZAVTest, HourglassIsSetOnceAndCleared) {
-  window.SetHourglass(true);
-  window.SetHourglass(true);
-  ASSERT_NE(QApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-  window.SetHourglass(false);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-// Layout -------------------------------------------------------------------------
-
-TEST_F(SetupZAVTest, ControlsSitWhereTheWindowLaysThemOut) {
-  EXPECT_EQ(window.windowTitle(), QStringLiteral("Setup VORN - TORVEL Zavario - Ver. 1.0 - Rel. 30/05/2023"));
-  EXPECT_EQ(window.size(), QSize(635, 273));
-  EXPECT_EQ(window.BtnAvanti->geometry(), QRect(391, 224, 115, 25));
-  EXPECT_EQ(window.BtnAvanti->text(), QStringLiteral("Installa/Aggiorna"));
-  EXPECT_EQ(window.Button3->geometry(), QRect(512, 224, 115, 25));
-  EXPECT_EQ(window.Button3->text(), QStringLiteral("Uscita"));
-  EXPECT_EQ(window.BtnDBE->geometry(), QRect(8, 8, 174, 35));
-  EXPECT_EQ(window.BtnDBE->text(), QStringLiteral("Download ed Installa DBE"));
-  EXPECT_EQ(window.BtnZAV->geometry(), QRect(8, 44, 174, 35));
-  EXPECT_EQ(window.BtnZAV->text(), QStringLiteral("Zavario"));
-  EXPECT_EQ(window.BtnAlias->geometry(), QRect(8, 80, 174, 35));
-  EXPECT_EQ(window.BtnAlias->text(), QStringLiteral("Alias e sistemazione file"));
-  EXPECT_EQ(window.MemoSpace->geometry(), QRect(192, 8, 435, 193));
-  EXPECT_EQ(window.Barrazza().geometry(), QRect(8, 207, 619, 14));
-  EXPECT_EQ(window.BarrazzaTotale().geometry(), QRect(8, 225, 377, 23));
-  EXPECT_EQ(window.StatusBar1->geometry(), QRect(0, 254, 635, 19));
-  EXPECT_EQ(window.Image1->geometry(), QRect(8, 121, 174, 80));
-  EXPECT_EQ(window.AllineaVersione->geometry(), QRect(496, 18, 107, 25));
-  EXPECT_EQ(window.AllineaVersione->text(), QStringLiteral("AllineaVersione"));
-  EXPECT_TRUE(window.AllineaVersione->isHidden());
-}
-
-TEST_F(SetupZAVTest, AnchorsMoveAndGrowTheControlsOnResize) {
-  window.resize(735, 323);  // 100 wider, 50 taller
-  QCoreApplication::processEvents();
-  window.show();  // resize events reach a shown window at once
-  window.resize(735, 323);
-  EXPECT_EQ(window.BtnAvanti->geometry(), QRect(491, 274, 115, 25));
-  EXPECT_EQ(window.Button3->geometry(), QRect(612, 274, 115, 25));
-  EXPECT_EQ(window.BtnDBE->geometry(), QRect(8, 8, 174, 35));
-  EXPECT_EQ(window.BtnAlias->geometry(), QRect(8, 80, 174, 35));
-  EXPECT_EQ(window.MemoSpace->geometry(), QRect(192, 8, 535, 243));
-  EXPECT_EQ(window.Barrazza().geometry(), QRect(108, 257, 619, 14));
-  EXPECT_EQ(window.BarrazzaTotale().geometry(), QRect(108, 275, 377, 23));
-  EXPECT_EQ(window.StatusBar1->geometry(), QRect(0, 304, 735, 19));
-  EXPECT_EQ(window.Image1->geometry(), QRect(8, 121, 174, 80));
-  EXPECT_EQ(window.AllineaVersione->geometry(), QRect(496, 18, 107, 25));
-
-  window.resize(635, 273);
-  EXPECT_EQ(window.MemoSpace->geometry(), QRect(192, 8, 435, 193));
-  EXPECT_EQ(window.StatusBar1->geometry(), QRect(0, 254, 635, 19));
-}
-
-TEST_F(SetupZAVTest, TabOrderFollowsTheButtonsThenTheLog) {
-  // The bars take no focus; the hidden button comes last.
-  const std::vector<const QWidget*> expected = {window.BtnAvanti, window.Button3,  window.BtnDBE,
-                                                window.BtnZAV,    window.BtnAlias, window.MemoSpace,
-                                                window.AllineaVersione};
-  std::vector<const QWidget*> chain;
-  const QWidget* widget = window.BtnAvanti;
-  do {
-    if (std::find(expected.begin(), expected.end(), widget) != expected.end()) chain.push_back(widget);
-    widget = widget->nextInFocusChain();
-  } while (widget != window.BtnAvanti && chain.size() < expected.size());
-  EXPECT_EQ(chain, expected);
-  EXPECT_EQ(window.Barrazza().focusPolicy(), Qt::NoFocus);
-}
-
-TEST_F(SetupZAVTest, FontsAndColours) {
-  const QFontInfo windowFont(window.BtnAvanti->font());
-  EXPECT_EQ(windowFont.family(), QStringLiteral("Tahoma"));
-  EXPECT_EQ(window.font().pixelSize(), 11);
-  EXPECT_FALSE(window.font().bold());
-
-  EXPECT_TRUE(window.MemoSpace->isReadOnly());
-  EXPECT_EQ(window.MemoSpace->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-  EXPECT_EQ(window.MemoSpace->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-  EXPECT_TRUE(window.MemoSpace->font().bold());
-  const QFontInfo logFont(window.MemoSpace->font());
-  EXPECT_EQ(logFont.family(), QStringLiteral("Tahoma"));
-  EXPECT_TRUE(logFont.bold());
-  EXPECT_EQ(logFont.pixelSize(), 11);
-  EXPECT_EQ(window.MemoSpace->font().pixelSize(), 11);
-  EXPECT_EQ(window.MemoSpace->palette().color(QPalette::Text), QColor(Qt::red));
-  EXPECT_EQ(window.MemoSpace->palette().color(QPalette::Base), QApplication::palette().color(QPalette::ToolTipBase));
-  EXPECT_EQ(window.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
-
-  EXPECT_EQ(window.Barrazza().Max(), 100);
-  EXPECT_EQ(window.BarrazzaTotale().Max(), 9);
-  EXPECT_EQ(window.Barrazza().Position(), 0);
-  EXPECT_FALSE(window.Image1->pixmap().isNull());
-}
-
-TEST_F(SetupZAVTest, StatusBarHasTwoPanelsOf300) {
-  const auto panels = window.StatusBar1->findChildren<QLabel*>();
-  ASSERT_EQ(panels.size(), 2);
-  for (const QLabel* panel : panels) EXPECT_EQ(panel->width(), 300);
-  // Edge to edge: the second starts where the first ends, also after a resize.
-  window.show();
-  window.resize(735, 323);
-  QList<int> lefts = {panels[0]->x(), panels[1]->x()};
-  std::sort(lefts.begin(), lefts.end());
-  EXPECT_EQ(lefts, (QList<int>{0, 300}));
-  window.SetStatusPanel(0, "Total size: 12 Kb");
-  window.SetStatusPanel(1, "3 files");
-  EXPECT_EQ(window.StatusPanel(0), "Total size: 12 Kb");
-  EXPECT_EQ(window.StatusPanel(1), "3 files");
+  EXPECT_EQ(answerer.Boxes()[0].Caption, "Error");
+  EXPECT_EQ(answerer.Boxes()[0].Text, "Impossibile creare C:\\VornZAV\\Archivi");  // no full stop
+  EXPECT_TRUE(answerer.Boxes()[0].ErrorIcon);
+  EXPECT_EQ(answerer.Boxes()[1].Caption, "Information");
+  EXPECT_FALSE(answerer.Boxes()[1].ErrorIcon);
 }
 
 }  // namespace
