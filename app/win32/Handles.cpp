@@ -29,4 +29,18 @@ Selection::~Selection() {
 
 HINSTANCE ProgramInstance() { return GetModuleHandleW(nullptr); }
 
+UniqueBitmap NewPixelBitmap(HDC reference, int width, int height, uint32_t*& pixels) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap bitmap(CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  pixels = bitmap ? static_cast<uint32_t*>(bits) : nullptr;
+  return bitmap;
+}
+
 }  // namespace vorn::win32

@@ -3,6 +3,7 @@
 // <windows.h> makes of them, so that no header needs <windows.h>.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <type_traits>
 
@@ -72,6 +73,11 @@ class Selection {
   HDC__* dc_;
   void* previous_;
 };
+
+// A 32-bit top-down bitmap compatible with reference whose pixels
+// (0x00RRGGBB, row after row) can be read and written at pixels; null, with
+// pixels null, when it cannot be made.
+UniqueBitmap NewPixelBitmap(HDC__* reference, int width, int height, uint32_t*& pixels);
 
 // The module the program's windows and resources belong to.
 HINSTANCE__* ProgramInstance();

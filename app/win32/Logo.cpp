@@ -22,25 +22,16 @@ constexpr COLORREF SheetLines = RGB(0x9a, 0xa8, 0xbc);
 
 // A 32-bit top-down picture whose pixels can be written directly.
 struct Canvas {
-  Canvas(HDC reference, int width, int height) : Width(width), Height(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    Bitmap.reset(CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    Pixels = static_cast<uint32_t*>(bits);
+  Canvas(HDC reference, int width, int height)
+      : Width(width), Height(height), Bitmap(NewPixelBitmap(reference, width, height, Pixels)) {
     Dc.reset(CreateCompatibleDC(reference));
   }
   bool Valid() const { return Bitmap && Dc && Pixels; }
 
   int Width, Height;
+  uint32_t* Pixels = nullptr;
   UniqueBitmap Bitmap;
   UniqueMemoryDc Dc;
-  uint32_t* Pixels = nullptr;
 };
 
 uint32_t Pixel(COLORREF colour) { return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour); }

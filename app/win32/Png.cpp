@@ -81,15 +81,8 @@ Picture CaptureWindow(HWND window) {
   ProcessPendingMessages();
 
   WindowDc screen(nullptr);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  const UniqueBitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  uint32_t* bits = nullptr;
+  const UniqueBitmap bitmap = NewPixelBitmap(screen.Get(), width, height, bits);
   const UniqueMemoryDc memory(CreateCompatibleDC(screen.Get()));
   if (!bitmap || !memory || !bits) return picture;
   {
@@ -105,7 +98,7 @@ Picture CaptureWindow(HWND window) {
   }
   picture.Width = width;
   picture.Height = height;
-  const auto* pixels = static_cast<const uint32_t*>(bits);
+  const uint32_t* pixels = bits;
   picture.Pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
   for (uint32_t& pixel : picture.Pixels) pixel &= 0x00FFFFFF;
   return picture;
