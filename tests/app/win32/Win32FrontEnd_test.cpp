@@ -392,10 +392,10 @@ TZipDialogRequest Request(TZipDialogKind kind, TZipDialogButtons buttons, std::s
   request.Kind = kind;
   const char* captions[] = {"&Yes", "&No", "&OK", "&Cancel", "&Abort", "&Retry", "&Ignore", "CancelAll", "NoToAll",
                             "YesToAll"};
-  for (const TZipButtonSpec& spec : ZipDialogButtonSpecs(buttons)) {
+  for (const TZipButtonSpec& button : ZipDialogButtonSpecs(buttons)) {
     int bit = 0;
-    while ((1u << bit) != spec.Bit) ++bit;
-    request.Buttons.push_back({captions[bit], spec.Result});
+    while ((1u << bit) != button.Bit) ++bit;
+    request.Buttons.push_back({captions[bit], button.Result});
   }
   request.DefaultResult = ZipDialogDefaultResult(buttons);
   request.EscapeResult = ZipDialogEscapeResult(buttons);
